@@ -1,0 +1,54 @@
+#include "settings/SettingsStore.h"
+
+#include "platform/FileIo.h"
+#include "settings/ConfigFile.h"
+#include "settings/Defaults.h"
+#include "settings/IniFile.h"
+#include "settings/ProfileFile.h"
+
+namespace kelm {
+
+namespace {
+
+constexpr const char* kSetting = "Setting";
+
+struct GlobalKey {
+    const char* name;
+    std::int32_t SettingsRecord::*field;
+};
+constexpr GlobalKey kGlobals[] = {
+    {"CurrentProfile", &SettingsRecord::CurrentProfile},
+    {"WindowsProfile", &SettingsRecord::WindowsProfile},
+    {"QuickHelpLan", &SettingsRecord::QuickHelpLan},
+    {"MouseType", &SettingsRecord::MouseType},
+};
+
+}  // namespace
+
+int LoadAll(SettingsRecord& record, const StoreLocation& where) {
+    const IniFile config(where.ConfigPath());
+    for (const GlobalKey& g : kGlobals) record.*g.field = config.ReadInt(kSetting, g.name, -1);
+    for (int slot = 0; slot < kProfileCount; ++slot) {
+        const FileContents file = ReadWholeFile(where.ProfilePath(slot));
+        if (file.status == ReadStatus::Ok)
+            LoadProfile(record.Profiles[slot], IniFile(where.ProfilePath(slot), file.bytes));
+        else
+            DefaultProfile(record.Profiles[slot], slot);
+    }
+    // The session's key-repeat values win over the file.
+    if (IsValidSlot(record.CurrentProfile)) ReadRepeatFromRegistry(where, record.Profiles[record.CurrentProfile]);
+    return 1;
+}
+
+int SaveAll(const SettingsRecord& record, const StoreLocation& where) {
+    if (IsValidSlot(record.CurrentProfile)) WriteRepeatToRegistry(where, record.Profiles[record.CurrentProfile]);
+    bool ok = true;
+    IniFile config(where.ConfigPath());
+    for (const GlobalKey& g : kGlobals) config.WriteInt(kSetting, g.name, record.*g.field);
+    ok = config.Save() && ok;
+    ok = MakeFolders(where.ConfigFolder()) && ok;
+    for (int slot = 0; slot < kProfileCount; ++slot) ok = SaveProfile(record.Profiles[slot], where.ProfilePath(slot)) && ok;
+    return ok ? 1 : 0;
+}
+
+}  // namespace kelm
