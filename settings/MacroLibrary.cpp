@@ -33,8 +33,11 @@ std::string SetSection(const MacroSet& set) { return std::string(Trim(set.Name))
 }  // namespace
 
 void LoadMacroLibrary(MacroLibrary& library, const StoreLocation& where) {
+    LoadMacroLibrary(library, IniFile(where.MacroLibraryPath()));
+}
+
+void LoadMacroLibrary(MacroLibrary& library, const IniFile& file) {
     library.Sets.clear();
-    const IniFile file(where.MacroLibraryPath());
     const int sets = BoundedCount(file, "SetMacro", "number", kMaxMacroSets);
     for (int i = 0; i < sets; ++i) {
         MacroSet set;
@@ -142,9 +145,10 @@ void SyncLibraryFromProfiles(MacroLibrary& library, const SettingsRecord& record
     }
 }
 
-void LoadTimers(TimerList& timers, const StoreLocation& where) {
+void LoadTimers(TimerList& timers, const StoreLocation& where) { LoadTimers(timers, IniFile(where.TimerPath())); }
+
+void LoadTimers(TimerList& timers, const IniFile& file) {
     timers.clear();
-    const IniFile file(where.TimerPath());
     const int count = BoundedCount(file, "Timer", "Count", kMaxTimers);
     for (int i = 0; i < count; ++i) {
         TimerRecord timer;

@@ -12,6 +12,8 @@
 
 namespace kelm {
 
+class IniFile;
+
 inline constexpr int kMaxMacroSets = 100;
 inline constexpr int kMaxMacrosPerSet = 100;
 inline constexpr std::size_t kMaxSetNameLength = 199;
@@ -47,6 +49,7 @@ struct MacroMatch {
 // damaged macro an empty one of that place, counts beyond the limits
 // are ignored.
 void LoadMacroLibrary(MacroLibrary& library, const StoreLocation& where);
+void LoadMacroLibrary(MacroLibrary& library, const IniFile& file);
 // Rewrites the whole file so that removed sets and macros disappear.
 bool SaveMacroLibrary(const MacroLibrary& library, const StoreLocation& where);
 void FreeMacroLibrary(MacroLibrary& library);
@@ -74,6 +77,7 @@ static_assert(sizeof(TimerRecord) == 104);
 using TimerList = std::vector<TimerRecord>;
 
 void LoadTimers(TimerList& timers, const StoreLocation& where);
+void LoadTimers(TimerList& timers, const IniFile& file);
 bool SaveTimers(const TimerList& timers, const StoreLocation& where);
 TimerRecord* FindTimer(TimerList& timers, int index);
 // Index of the first timer whose trimmed name equals name ignoring case.
