@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 namespace kelm {
@@ -18,12 +20,41 @@ std::string FolderOf(const std::string& path) {
     return path.substr(0, slash);
 }
 
+// The process's file-creation mask, read without changing it: umask() can
+// only be read by setting it, and a file another thread creates in that
+// moment would get no mask at all.
+mode_t CurrentUmask() {
+    std::FILE* status = std::fopen("/proc/self/status", "re");
+    if (status == nullptr) return 022;
+    char line[256];
+    mode_t mask = 022;
+    while (std::fgets(line, sizeof line, status) != nullptr) {
+        unsigned value = 0;
+        if (std::sscanf(line, "Umask: %o", &value) == 1) {
+            mask = static_cast<mode_t>(value & 0777);
+            break;
+        }
+    }
+    std::fclose(status);
+    return mask;
+}
+
 mode_t ModeForNewFile(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) == 0) return st.st_mode & 07777;
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
+    return 0666 & ~CurrentUmask();
+}
+
+// A settings file that is a symbolic link (kept by a dotfile manager, say)
+// stays one: the file it points to is replaced, not the link.
+std::string ReplacedPath(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    char* target = ::realpath(path.c_str(), nullptr);
+    if (target == nullptr) return path;
+    std::string resolved(target);
+    std::free(target);
+    return resolved;
 }
 
 // The rename is durable only once the folder entry itself is on disk.
@@ -78,7 +109,8 @@ bool WriteAll(int fd, std::string_view bytes) {
     return true;
 }
 
-bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
+bool ReplaceFileAtomically(const std::string& linkOrPath, std::string_view bytes) {
+    const std::string path = ReplacedPath(linkOrPath);
     const std::string folder = FolderOf(path);
     const std::size_t slash = path.rfind('/');
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
@@ -87,8 +119,11 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
     tmpPath.push_back('\0');
     UniqueFd fd(Sys().MkTemp(tmpPath.data()));
     if (!fd) return false;
-    const bool written = Sys().Fchmod(fd.Get(), ModeForNewFile(path)) == 0 && WriteAll(fd.Get(), bytes) &&
-                         Sys().Fsync(fd.Get()) == 0;
+    // A file system without Unix permissions (a FAT stick) refuses the
+    // change; the file then keeps mkstemp's owner-only bits, which is no
+    // reason to lose the save.
+    Sys().Fchmod(fd.Get(), ModeForNewFile(path));
+    const bool written = WriteAll(fd.Get(), bytes) && Sys().Fsync(fd.Get()) == 0;
     const bool closed = fd.Close();
     if (!written || !closed || Sys().Rename(tmpPath.data(), path.c_str()) != 0) {
         Sys().Unlink(tmpPath.data());

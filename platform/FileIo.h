@@ -27,7 +27,9 @@ bool WriteAll(int fd, std::string_view bytes);
 // Replaces path with bytes so that a crash or failure at any moment leaves
 // either the old file or the new one, never a mixture: the bytes go to a
 // temporary file in the same folder, are flushed, and the temporary file is
-// renamed over path. An existing file keeps its permission bits.
+// renamed over path. An existing file keeps its permission bits; a new one
+// gets 0666 less the umask. When path is a symbolic link, the file it points
+// to is replaced and the link stays.
 bool ReplaceFileAtomically(const std::string& path, std::string_view bytes);
 
 // Removes path; a path that is already gone counts as removed.

@@ -31,6 +31,9 @@ void DefaultKeyEntry(MacroKeyInfo& entry, int keyIndex) {
 }
 
 void DefaultProfile(ProfileRecord& profile, int slot) {
+    // Padding and the bytes behind each text's terminator are zero too, so
+    // a defaulted profile is the same bytes whatever the record held.
+    std::memset(&profile, 0, sizeof profile);
     char name[24];
     std::snprintf(name, sizeof name, "Default%d", slot + 1);
     CopyField(profile.ProFileName, name);

@@ -8,10 +8,13 @@
 
 namespace kelm {
 
-IniFile::IniFile(std::string path) : path_(std::move(path)) {
-    FileContents contents = ReadWholeFile(path_);
+IniFile::IniFile(std::string path) : path_(std::move(path)) { Adopt(ReadWholeFile(path_)); }
+
+IniFile::IniFile(std::string path, FileContents contents) : path_(std::move(path)) { Adopt(std::move(contents)); }
+
+void IniFile::Adopt(FileContents contents) {
     readable_ = contents.status != ReadStatus::Failed;
-    if (contents.status == ReadStatus::Ok) doc_ = IniDocument::Parse(contents.bytes);
+    if (contents.status == ReadStatus::Ok) doc_ = IniDocument::ParseOwned(std::move(contents.bytes));
 }
 
 IniFile::IniFile(std::string path, std::string_view contents)
@@ -49,8 +52,7 @@ bool IniFile::ReadStruct(std::string_view section, std::string_view key, void* b
 }
 
 void IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
-    doc_.Set(section, key, value);
-    dirty_ = true;
+    if (doc_.Set(section, key, value)) dirty_ = true;
 }
 
 void IniFile::WriteInt(std::string_view section, std::string_view key, std::int32_t value) {

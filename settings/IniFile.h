@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/FileIo.h"
 #include "settings/IniDocument.h"
 
 namespace kelm {
@@ -21,6 +22,8 @@ public:
     explicit IniFile(std::string path);
     // A file whose bytes the caller has already read.
     IniFile(std::string path, std::string_view contents);
+    // A file the caller has already read, taken over without copying it.
+    IniFile(std::string path, FileContents contents);
 
     const std::string& Path() const { return path_; }
     // False when the file exists but could not be read: Save then refuses,
@@ -48,6 +51,8 @@ public:
     bool Save();
 
 private:
+    void Adopt(FileContents contents);
+
     std::string path_;
     IniDocument doc_;
     bool readable_ = true;

@@ -28,7 +28,29 @@ void RepairMacro(MacroEntry& macro) {
     macro.EventCount = std::clamp(macro.EventCount, 0, kMaxEvents);
 }
 
+constexpr std::string_view kListSection = "SetMacro";
+
 std::string SetSection(const MacroSet& set) { return std::string(Trim(set.Name)); }
+
+// Whether each set has its section to itself. Sections are found by the
+// trimmed name without case (line breaks count as blanks), so a set named
+// like an earlier one or like the set list's own section would write its
+// macros over theirs; such a set keeps its name but stores no macros.
+std::vector<bool> OwnSections(const std::vector<MacroSet>& sets) {
+    std::vector<std::string> seen;
+    std::vector<bool> own;
+    for (const MacroSet& set : sets) {
+        std::string name = SetSection(set);
+        std::replace_if(
+            name.begin(), name.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+        const bool taken =
+            EqualsNoCase(name, kListSection) ||
+            std::any_of(seen.begin(), seen.end(), [&](const std::string& s) { return EqualsNoCase(s, name); });
+        own.push_back(!taken);
+        seen.push_back(std::move(name));
+    }
+    return own;
+}
 
 }  // namespace
 
@@ -38,14 +60,17 @@ void LoadMacroLibrary(MacroLibrary& library, const StoreLocation& where) {
 
 void LoadMacroLibrary(MacroLibrary& library, const IniFile& file) {
     library.Sets.clear();
-    const int sets = BoundedCount(file, "SetMacro", "number", kMaxMacroSets);
+    const int sets = BoundedCount(file, kListSection, "number", kMaxMacroSets);
     for (int i = 0; i < sets; ++i) {
         MacroSet set;
-        set.Name = file.ReadString("SetMacro", Number(i), "");
+        set.Name = file.ReadString(kListSection, Number(i), "");
         if (set.Name.size() > kMaxSetNameLength) set.Name.resize(kMaxSetNameLength);
         library.Sets.push_back(std::move(set));
     }
-    for (MacroSet& set : library.Sets) {
+    const std::vector<bool> own = OwnSections(library.Sets);
+    for (std::size_t s = 0; s < library.Sets.size(); ++s) {
+        if (!own[s]) continue;
+        MacroSet& set = library.Sets[s];
         const std::string section = SetSection(set);
         const int macros = BoundedCount(file, section, "number", kMaxMacrosPerSet);
         set.Macros.resize(static_cast<std::size_t>(macros));
@@ -60,11 +85,17 @@ void LoadMacroLibrary(MacroLibrary& library, const IniFile& file) {
 bool SaveMacroLibrary(const MacroLibrary& library, const StoreLocation& where) {
     MakeFolders(where.ConfigFolder());
     IniFile file(where.MacroLibraryPath());
+    // The library in memory came from this file; one that cannot be read
+    // was loaded as empty and must not be replaced by that.
+    if (!file.Readable()) return false;
     file.Clear();
-    file.WriteInt("SetMacro", "number", static_cast<std::int32_t>(library.Sets.size()));
+    file.WriteInt(kListSection, "number", static_cast<std::int32_t>(library.Sets.size()));
     for (std::size_t i = 0; i < library.Sets.size(); ++i)
-        file.WriteString("SetMacro", Number(static_cast<int>(i)), library.Sets[i].Name);
-    for (const MacroSet& set : library.Sets) {
+        file.WriteString(kListSection, Number(static_cast<int>(i)), library.Sets[i].Name);
+    const std::vector<bool> own = OwnSections(library.Sets);
+    for (std::size_t s = 0; s < library.Sets.size(); ++s) {
+        if (!own[s]) continue;
+        const MacroSet& set = library.Sets[s];
         const std::string section = SetSection(set);
         file.WriteInt(section, "number", static_cast<std::int32_t>(set.Macros.size()));
         for (std::size_t i = 0; i < set.Macros.size(); ++i)
@@ -139,7 +170,8 @@ void SyncLibraryFromProfiles(MacroLibrary& library, const SettingsRecord& record
                 macro.EventCount = std::min<int>(entry.EventCount, kMaxEvents);
                 macro.MacroOption = entry.MacroOption;
                 std::memset(macro.Events, 0, sizeof macro.Events);
-                std::memcpy(macro.Events, entry.Events, sizeof(MacroEvent) * static_cast<std::size_t>(macro.EventCount));
+                std::memcpy(macro.Events, entry.Events,
+                            sizeof(MacroEvent) * static_cast<std::size_t>(macro.EventCount));
             }
         }
     }
@@ -153,7 +185,8 @@ void LoadTimers(TimerList& timers, const IniFile& file) {
     for (int i = 0; i < count; ++i) {
         TimerRecord timer;
         std::memset(&timer, 0, sizeof timer);
-        if (file.ReadStruct("Timer", Number(i), &timer, sizeof timer)) timer.TimerName[sizeof timer.TimerName - 1] = '\0';
+        if (file.ReadStruct("Timer", Number(i), &timer, sizeof timer))
+            timer.TimerName[sizeof timer.TimerName - 1] = '\0';
         timers.push_back(timer);
     }
 }
@@ -161,6 +194,7 @@ void LoadTimers(TimerList& timers, const IniFile& file) {
 bool SaveTimers(const TimerList& timers, const StoreLocation& where) {
     MakeFolders(where.ConfigFolder());
     IniFile file(where.TimerPath());
+    if (!file.Readable()) return false;  // as for the macro library
     file.Clear();
     file.WriteInt("Timer", "Count", static_cast<std::int32_t>(timers.size()));
     for (std::size_t i = 0; i < timers.size(); ++i)
@@ -174,13 +208,17 @@ TimerRecord* FindTimer(TimerList& timers, int index) {
 }
 
 std::optional<int> FindTimerByName(const TimerList& timers, std::string_view name) {
+    name = Trim(name);
     for (std::size_t i = 0; i < timers.size(); ++i)
         if (EqualsNoCase(Trim(FieldText(timers[i].TimerName)), name)) return static_cast<int>(i);
     return std::nullopt;
 }
 
 bool CreateTimer(TimerList& timers, const StoreLocation& where, std::int32_t seconds, std::string_view name) {
+    // Compared as it will be stored, so that two long names cut to the same
+    // text do not become two timers of one name.
     name = Trim(name);
+    name = Trim(name.substr(0, sizeof(TimerRecord::TimerName) - 1));
     if (name.empty() || FindTimerByName(timers, name) || timers.size() >= kMaxTimers) return false;
     TimerRecord timer;
     std::memset(&timer, 0, sizeof timer);

@@ -50,7 +50,9 @@ struct MacroMatch {
 // are ignored.
 void LoadMacroLibrary(MacroLibrary& library, const StoreLocation& where);
 void LoadMacroLibrary(MacroLibrary& library, const IniFile& file);
-// Rewrites the whole file so that removed sets and macros disappear.
+// Rewrites the whole file so that removed sets and macros disappear. A set
+// whose section another set (or the set list) already uses is saved by name
+// only, so that it cannot overwrite their keys; loading treats it alike.
 bool SaveMacroLibrary(const MacroLibrary& library, const StoreLocation& where);
 void FreeMacroLibrary(MacroLibrary& library);
 
@@ -80,7 +82,8 @@ void LoadTimers(TimerList& timers, const StoreLocation& where);
 void LoadTimers(TimerList& timers, const IniFile& file);
 bool SaveTimers(const TimerList& timers, const StoreLocation& where);
 TimerRecord* FindTimer(TimerList& timers, int index);
-// Index of the first timer whose trimmed name equals name ignoring case.
+// Index of the first timer whose trimmed name equals name, trimmed too,
+// ignoring case.
 std::optional<int> FindTimerByName(const TimerList& timers, std::string_view name);
 // The timer dialog's create step: the trimmed name must be new and not
 // empty and the list not full; then the timer is appended and saved.

@@ -58,10 +58,14 @@ void LoadProfile(ProfileRecord& profile, const IniFile& file) {
     for (const IntKey& k : kTrailingInts) profile.*k.field = file.ReadInt(kSection, k.name, k.readDefault);
     for (int k = 0; k < kKeyCount; ++k) {
         MacroKeyInfo& entry = profile.Keys[k];
-        if (file.ReadStruct(kSection, KeyName("MacroKeyInfo%d", k), &entry, sizeof entry))
+        if (file.ReadStruct(kSection, KeyName("MacroKeyInfo%d", k), &entry, sizeof entry)) {
             RepairKeyEntry(entry);
-        else
+            // Readers index by the entry's own index; a hand-edited value
+            // must not name another key or none.
+            entry.KeyIndex = static_cast<std::uint8_t>(k);
+        } else {
             DefaultKeyEntry(entry, k);
+        }
     }
 }
 

@@ -1,5 +1,7 @@
 #include "settings/SettingsStore.h"
 
+#include <utility>
+
 #include "platform/FileIo.h"
 #include "settings/ConfigFile.h"
 #include "settings/Defaults.h"
@@ -29,9 +31,9 @@ int LoadAll(SettingsRecord& record, const StoreLocation& where) {
     const IniFile config(where.ConfigPath());
     for (const GlobalKey& g : kGlobals) record.*g.field = config.ReadInt(kSetting, g.name, -1);
     for (int slot = 0; slot < kProfileCount; ++slot) {
-        const FileContents file = ReadWholeFile(where.ProfilePath(slot));
+        FileContents file = ReadWholeFile(where.ProfilePath(slot));
         if (file.status == ReadStatus::Ok)
-            LoadProfile(record.Profiles[slot], IniFile(where.ProfilePath(slot), file.bytes));
+            LoadProfile(record.Profiles[slot], IniFile(where.ProfilePath(slot), std::move(file)));
         else
             DefaultProfile(record.Profiles[slot], slot);
     }

@@ -17,9 +17,17 @@ std::string_view Trim(std::string_view text) {
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
+    // Names mostly match in case too; the locale's lowering is needed only
+    // where the bytes differ.
     for (std::size_t i = 0; i < a.size(); ++i)
-        if (Lower(a[i]) != Lower(b[i])) return false;
+        if (a[i] != b[i] && Lower(a[i]) != Lower(b[i])) return false;
     return true;
+}
+
+std::uint32_t NoCaseHash(std::string_view text) {
+    std::uint32_t hash = 2166136261u;  // FNV-1a
+    for (char c : text) hash = (hash ^ static_cast<unsigned char>(Lower(c))) * 16777619u;
+    return hash;
 }
 
 }  // namespace kelm

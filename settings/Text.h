@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -27,5 +28,8 @@ std::string_view FieldText(const char (&field)[N]) {
 // Blanks, tabs and line breaks, as a user types them around names.
 std::string_view Trim(std::string_view text);
 bool EqualsNoCase(std::string_view a, std::string_view b);
+// Texts equal under EqualsNoCase hash alike, so a lookup can pass over most
+// names without comparing them.
+std::uint32_t NoCaseHash(std::string_view text);
 
 }  // namespace kelm

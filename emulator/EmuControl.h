@@ -1,0 +1,35 @@
+// The commands of `KelmEmu ctl`, carried out on the keyboard. Numbers may
+// be decimal or 0x-prefixed hex.
+//
+//   press N | release N        key number 1..58 of the active profile
+//   profile N                  the user switches to profile 1..5 on the keyboard
+//   brightness N               the user sets illumination level 1..6
+//   record STAGE [KEY [EV...]] macro-recording stage 1..5 on key number KEY
+//                              (default 0); stage 3 stores the events
+//                              EV = KEYCODE:ACTION:DELAY into key 1..36 first
+//   event TYPE DATA            raises any event
+//   plug | unplug
+//   fault busy N|forever       the next N status reads answer busy
+//   fault readfail N           the next N reads fail
+//   fault checksum N           the next N reads with a checksum carry a wrong one
+//   fault unplug-after N       unplug after N more reports (0: now)
+//   fault clear
+//   busy POLLS [MS]            every write leaves the keyboard busy for POLLS
+//                              status reads and MS milliseconds
+//   firmware N                 firmware version 0..255
+//   dump                       the state as JSON
+//   log | reset-log            the reports received (see EmuLog.h)
+//   help
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "emulator/EmuKeyboard.h"
+
+namespace kelm::emu {
+
+ActionResult RunControl(EmuKeyboard& keyboard, const std::vector<std::string>& words);
+std::string ControlUsage();
+
+}  // namespace kelm::emu

@@ -1,0 +1,50 @@
+#include "emulator/EmuDump.h"
+
+#include <cstdio>
+
+#include "tools/kelmctl/JsonFormat.h"
+#include "tools/kelmctl/ProfileJson.h"
+
+namespace kelm::emu {
+
+namespace {
+
+using ctl::Json;
+
+std::string HexBytes(const std::uint8_t* bytes, std::size_t size) {
+    std::string out;
+    char digits[3];
+    for (std::size_t i = 0; i < size; ++i) {
+        std::snprintf(digits, sizeof digits, "%02X", bytes[i]);
+        out += digits;
+    }
+    return out;
+}
+
+Json Nullable(const std::optional<int>& value) { return value ? Json(*value) : Json(nullptr); }
+
+}  // namespace
+
+std::string DumpKeyboard(EmuKeyboard& keyboard) {
+    const KeyboardMemory& memory = keyboard.Memory();
+    const auto relay = keyboard.LastRelayReport();
+    const auto host = keyboard.HostState();
+    const EmuFaults& faults = keyboard.Faults();
+    Json out = Json::object();
+    out["FWVersion"] = memory.FWVersion;
+    out["CurrentProfile"] = memory.CurrentProfile;
+    out["Plugged"] = keyboard.Plugged();
+    out["HostState"] = host ? Json(*host) : Json(nullptr);
+    out["SyncStamp"] = HexBytes(memory.Stamp.data(), memory.Stamp.size());
+    out["PactRelay"] = relay ? Json(HexBytes(relay->data(), relay->size())) : Json(nullptr);
+    out["Faults"] = Json{{"BusyPolls", faults.BusyPolls()},
+                         {"ReadFailures", faults.ReadFailures()},
+                         {"ChecksumFaults", faults.ChecksumFaults()},
+                         {"UnplugAfter", Nullable(faults.UnplugCountdown())}};
+    Json profiles = Json::array();
+    for (const ProfileRecord& profile : memory.Profiles) profiles.push_back(ctl::ProfileToJson(profile));
+    out["Profiles"] = std::move(profiles);
+    return ctl::FormatJson(out) + "\n";
+}
+
+}  // namespace kelm::emu

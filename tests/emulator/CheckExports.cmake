@@ -1,0 +1,12 @@
+# Fails unless LIBRARY exports exactly the seven devbridge entry points.
+execute_process(COMMAND nm -D --defined-only ${LIBRARY} OUTPUT_VARIABLE symbols RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "nm failed on ${LIBRARY}")
+endif()
+string(REGEX MATCHALL "[^ \n]+\n" names "${symbols}")
+list(TRANSFORM names STRIP)
+list(SORT names)
+set(expected Close_DevMonitor Close_FeatureDevice GetFeature GetMousePID Open_DevMonitor Open_FeatureDevice SetFeature)
+if(NOT names STREQUAL expected)
+  message(FATAL_ERROR "libdevbridge.so exports ${names}, expected ${expected}")
+endif()

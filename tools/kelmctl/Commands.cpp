@@ -1,0 +1,169 @@
+#include "tools/kelmctl/Commands.h"
+
+#include "tools/kelmctl/ProfileCommands.h"
+#include "tools/kelmctl/ProfileJson.h"
+#include "tools/kelmctl/StoreCommands.h"
+
+namespace kelm::ctl {
+
+namespace {
+
+const char* const kIntro =
+    "kelmctl - back up, compare and script the Kelm keyboard's settings files as JSON\n"
+    "\n"
+    "Usage: kelmctl COMMAND [ARGUMENTS] [--help]\n";
+
+const char* const kFooter =
+    "Run 'kelmctl COMMAND --help' for the details of one command.\n"
+    "\n"
+    "Exit status: 0 success; 1 a file or folder could not be read or written;\n"
+    "2 a usage error or invalid input. Errors go to standard error.\n";
+
+const char* const kProgramFolderOption =
+    "Options:\n"
+    "  --home DIR  the program folder; default $KELM_HOME, else the folder of the\n"
+    "              kelmctl executable. A folder that does not exist is an error.\n";
+
+const char* const kTextRules =
+    "Texts: the record's text fields hold 8-bit bytes. Text that is valid UTF-8 is\n"
+    "shown as it is. Every other byte is shown as the escape \\uefXX, XX being the\n"
+    "byte in hex (U+EF80..U+EFFF, a private-use range): the Windows-1252 byte E9 of\n"
+    "\"Caf\\xe9\" shows as \"Caf\\uefe9\". 'profile write' turns each such escape back\n"
+    "into its byte, so a profile shown and written back keeps its exact bytes.\n";
+
+std::string ProfileShowHelp() {
+    return std::string(
+               "Prints the profile file FILE.vkp as JSON, as the settings programs load it: a\n"
+               "value missing from the file shows the value a missing key loads (-1 for most\n"
+               "numbers, 0 for LtBrightness, DimmerOption and LtTimeout, \"\" for texts), and a\n"
+               "missing or damaged key entry shows that key's factory default.\n"
+               "\n"
+               "The JSON uses the record's field names:\n"
+               "  {\"ProFileName\", \"GameFile0\", \"GameFile1\", \"GameFile2\", \"KBDelay\", \"KBSpeed\",\n"
+               "   \"MediaOption\", \"HDDKeyboard\", \"LtBrightness\", \"DimmerOption\", \"LtTimeout\",\n"
+               "   \"ModifyKey\": [6 numbers], \"SoundProfile\", \"SoundLRecord\", \"SoundSens\",\n"
+               "   \"VolumeUpDown\", \"SoundVolume\",\n"
+               "   \"Keys\": [58 x {\"KeyIndex\", \"FunctionCode\", \"TargetDevice\", \"KeyLabel\",\n"
+               "                  \"MacroSetName\", \"MacroName\", \"MacroOption\",\n"
+               "                  \"Events\": [[keyCode, action, delay], ...],\n"
+               "                  \"TimerSeconds\", \"TimerName\", \"QuickLaunchPath\"}]}\n"
+               "Numbers are JSON numbers (FunctionCode 190 is 0xBE), texts JSON strings; the\n"
+               "length of Events is the entry's EventCount.\n"
+               "\n") +
+           kTextRules +
+           "\n"
+           "A note goes to standard error when 'profile write' would not give this very\n"
+           "file back: a value outside the ranges it accepts, or bytes the JSON does not\n"
+           "show (padding, bytes after a text's end, events past EventCount).\n";
+}
+
+std::string ProfileWriteHelp() {
+    return std::string(
+               "Writes the profile file OUT.vkp from the JSON profile in IN.json (\"-\" reads\n"
+               "standard input), in the form 'profile show' prints. The whole input is checked\n"
+               "first. On an error nothing is written, the message names the field, as in\n"
+               "  Keys[3].Events[7][2]: delay 70000 out of range 0..65535\n"
+               "and the exit status is 2. OUT.vkp is replaced as a whole, atomically, and holds\n"
+               "exactly what the settings programs write for this profile.\n"
+               "\n"
+               "A field that is missing takes its default: that of profile slot 0\n"
+               "(ProFileName \"Default1\", KBDelay 1, KBSpeed 31, LtTimeout 15, ...), and in a\n"
+               "key entry the factory default of that key. A field name the profile does not\n"
+               "have is an error, so that a misspelt name does not fall back to the default.\n"
+               "Numbers must be JSON integers, texts JSON strings.\n"
+               "\n"
+               "Numbers of the profile. A profile file that lacks a value loads -1 (0 for\n"
+               "LtBrightness, DimmerOption and LtTimeout), so that value is accepted too:\n") +
+           DescribeProfileLimits() +
+           "\n"
+           "Keys: absent (every key takes its default); an array of all 58 entries in key\n"
+           "order, where KeyIndex may be left out and otherwise must equal the position;\n"
+           "or fewer entries that each give their KeyIndex 0..57, each key at most once,\n"
+           "the keys not listed taking their defaults.\n"
+           "A key entry: FunctionCode 0..255; TargetDevice, MacroOption and TimerSeconds\n"
+           "any int32; Events at most 500 of [keyCode, action, delay] with keyCode 0..255\n"
+           "and delay 0..65535 (milliseconds). The action is 1 (press) or 2 (release) for\n"
+           "a macro key (FunctionCode 190, 0xBE); a shortcut key (184, 0xB8) keeps its\n"
+           "modifier bits 0..255 there, and keys of other functions carry it as a byte\n"
+           "0..255 that nothing uses.\n"
+           "\n"
+           "Text lengths in bytes, after the escapes below are turned into bytes:\n"
+           "ProFileName at most 249, GameFile0..GameFile2 499, KeyLabel, MacroSetName and\n"
+           "MacroName 49, TimerName 99, QuickLaunchPath 259. No text may hold \\u0000.\n"
+           "ProFileName and GameFile0..GameFile2 are INI values in the file, which cannot\n"
+           "hold a line break; such texts are refused.\n"
+           "Bytes the JSON does not show (padding, bytes after a text's end, events past\n"
+           "EventCount) are written as zero, as the settings programs leave them.\n"
+           "\n" +
+           kTextRules;
+}
+
+std::string SettingsShowHelp() {
+    return std::string(
+               "Prints the settings of a program folder as the settings programs load them:\n"
+               "config.ini and the slot files config/Default0.vkp .. config/Default4.vkp (a\n"
+               "missing slot file gives that slot's defaults, Default1 .. Default5), with\n"
+               "KBDelay and KBSpeed of the current profile taken from the key-repeat values\n"
+               "in $XDG_CONFIG_HOME/VELDAN/registry.ini when it holds them:\n"
+               "  {\"CurrentProfile\", \"WindowsProfile\", \"QuickHelpLan\", \"MouseType\",\n"
+               "   \"Profiles\": [5 profiles as 'profile show' prints them]}\n"
+               "A value missing from config.ini shows -1.\n"
+               "\n") +
+           kProgramFolderOption;
+}
+
+std::string LibraryShowHelp() {
+    return std::string(
+               "Prints the macro library config/Preset_sequence.dat of a program folder:\n"
+               "  {\"Sets\": [{\"Name\", \"Macros\": [{\"Name\", \"MacroOption\",\n"
+               "                                 \"Events\": [[keyCode, action, delay], ...]}]}]}\n"
+               "A missing file shows an empty library. Texts as 'profile show --help' says.\n"
+               "\n") +
+           kProgramFolderOption;
+}
+
+std::string TimersShowHelp() {
+    return std::string(
+               "Prints the countdown timers config/Timer.ini of a program folder:\n"
+               "  [{\"TimerSeconds\", \"TimerName\"}]\n"
+               "A missing file shows an empty list. Texts as 'profile show --help' says.\n"
+               "\n") +
+           kProgramFolderOption;
+}
+
+CommandSet MakeCommands() {
+    CommandSet set;
+    set.intro = kIntro;
+    set.footer = kFooter;
+    set.commands = {
+        {"profile show", "FILE.vkp", "print a profile file as JSON", ProfileShowHelp(), 1, {}, RunProfileShow},
+        {"profile write",
+         "IN.json OUT.vkp",
+         "write a profile file from JSON",
+         ProfileWriteHelp(),
+         2,
+         {},
+         RunProfileWrite},
+        {"settings show",
+         "[--home DIR]",
+         "print config.ini and the five slot profiles",
+         SettingsShowHelp(),
+         0,
+         {"--home"},
+         RunSettingsShow},
+        {"library show", "[--home DIR]", "print the macro library", LibraryShowHelp(), 0, {"--home"}, RunLibraryShow},
+        {"timers show", "[--home DIR]", "print the countdown timers", TimersShowHelp(), 0, {"--home"}, RunTimersShow},
+    };
+    return set;
+}
+
+}  // namespace
+
+const CommandSet& KelmctlCommands() {
+    static const CommandSet commands = MakeCommands();
+    return commands;
+}
+
+int RunKelmctl(std::span<const std::string> args, CommandIo& io) { return RunCommandLine(KelmctlCommands(), args, io); }
+
+}  // namespace kelm::ctl

@@ -1,0 +1,94 @@
+#include "tools/kelmctl/ProfileCommands.h"
+
+#include <cstring>
+#include <iostream>
+#include <iterator>
+#include <memory>
+
+#include "platform/FileIo.h"
+#include "settings/IniFile.h"
+#include "settings/ProfileFile.h"
+#include "tools/kelmctl/JsonFormat.h"
+#include "tools/kelmctl/ProfileJson.h"
+
+namespace kelm::ctl {
+
+namespace {
+
+int ReportUnreadable(CommandIo& io, const std::string& path, ReadStatus status) {
+    return ReportError(io, kExitFailure,
+                       path + (status == ReadStatus::Missing ? ": no such file" : ": cannot read the file"));
+}
+
+// Tells the user when writing the shown JSON back would not give this very
+// profile again, so that a backup is never silently inexact.
+void NoteInexactRoundTrip(CommandIo& io, const std::string& path, const Json& shown, const ProfileRecord& loaded) {
+    const auto rebuilt = std::make_unique<ProfileRecord>();
+    if (const auto error = ProfileFromJson(shown, *rebuilt)) {
+        io.err << io.program << ": note: " << path
+               << ": 'profile write' would refuse this profile: " << error->Describe() << '\n';
+        return;
+    }
+    std::string keys;
+    for (int k = 0; k < kKeyCount; ++k)
+        if (std::memcmp(&rebuilt->Keys[k], &loaded.Keys[k], sizeof(MacroKeyInfo)) != 0)
+            keys += (keys.empty() ? "" : ", ") + std::to_string(k);
+    if (!keys.empty())
+        io.err << io.program << ": note: " << path << ": key entries " << keys
+               << " hold bytes the JSON does not show (padding, bytes after a text's end, events past "
+                  "EventCount); 'profile write' stores them as zero\n";
+}
+
+// Drops nlohmann's "[json.exception.parse_error.101] " tag.
+std::string ParseErrorText(const char* what) {
+    std::string text(what);
+    const std::size_t tagEnd = text.find("] ");
+    if (text.rfind("[json.exception.", 0) == 0 && tagEnd != std::string::npos) text.erase(0, tagEnd + 2);
+    return text;
+}
+
+}  // namespace
+
+int RunProfileShow(const CommandArgs& args, CommandIo& io) {
+    const std::string& path = args.positional[0];
+    const FileContents file = ReadWholeFile(path);
+    if (file.status != ReadStatus::Ok) return ReportUnreadable(io, path, file.status);
+    const auto profile = std::make_unique<ProfileRecord>();
+    LoadProfile(*profile, IniFile(path, file.bytes));
+    const Json json = ProfileToJson(*profile);
+    io.out << FormatJson(json) << '\n';
+    NoteInexactRoundTrip(io, path, json, *profile);
+    return kExitOk;
+}
+
+int RunProfileWrite(const CommandArgs& args, CommandIo& io) {
+    const std::string& inPath = args.positional[0];
+    const std::string& outPath = args.positional[1];
+    const std::string inName = inPath == "-" ? "standard input" : inPath;
+    std::string text;
+    if (inPath == "-") {
+        text.assign(std::istreambuf_iterator<char>(io.in), std::istreambuf_iterator<char>());
+        if (io.in.bad()) return ReportError(io, kExitFailure, "cannot read standard input");
+    } else {
+        FileContents file = ReadWholeFile(inPath);
+        if (file.status != ReadStatus::Ok) return ReportUnreadable(io, inPath, file.status);
+        text = std::move(file.bytes);
+    }
+    Json json;
+    try {
+        json = Json::parse(text);
+    } catch (const Json::parse_error& error) {
+        return ReportError(io, kExitUsage, inName + ": invalid JSON: " + ParseErrorText(error.what()));
+    }
+    const auto profile = std::make_unique<ProfileRecord>();
+    if (const auto error = ProfileFromJson(json, *profile))
+        return ReportError(io, kExitUsage, inName + ": " + error->Describe());
+    // Started empty, not from whatever lies at outPath: the new file holds
+    // this profile and nothing else, byte for byte as SaveProfile writes it.
+    IniFile file(outPath, "");
+    SaveProfile(*profile, file);
+    if (!file.Save()) return ReportError(io, kExitFailure, outPath + ": cannot write the file");
+    return kExitOk;
+}
+
+}  // namespace kelm::ctl
