@@ -26,7 +26,12 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
 
 std::uint32_t NoCaseHash(std::string_view text) {
     std::uint32_t hash = 2166136261u;  // FNV-1a
-    for (char c : text) hash = (hash ^ static_cast<unsigned char>(Lower(c))) * 16777619u;
+    for (char c : text) {
+        // Lowering leaves ASCII other than capitals alone in every locale,
+        // and names are mostly such characters.
+        const bool keeps = static_cast<unsigned char>(c) < 0x80 && (c < 'A' || c > 'Z');
+        hash = (hash ^ static_cast<unsigned char>(keeps ? c : Lower(c))) * 16777619u;
+    }
     return hash;
 }
 

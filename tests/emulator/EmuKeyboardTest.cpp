@@ -55,7 +55,9 @@ TEST_F(KeyboardFixture, EveryReadCarriesAValidFrame) {
         }
         ASSERT_TRUE(answer) << spec.name;
         EXPECT_TRUE(FrameValid(*answer, spec.id)) << spec.name;
-        if (spec.id != ReportId::ControlReport) EXPECT_EQ(DeclaredLength(*answer), spec.length) << spec.name;
+        if (spec.id != ReportId::ControlReport) {
+            EXPECT_EQ(DeclaredLength(*answer), spec.length) << spec.name;
+        }
     }
 }
 

@@ -57,7 +57,7 @@ TEST_F(KelmctlProgram, ShowThenWriteGivesTheSameFileByteForByte) {
     EXPECT_EQ(again.out, shown.out);
 }
 
-TEST_F(KelmctlProgram, WriteReadsStandardInputAndFillsDefaults) {
+TEST_F(KelmctlProgram, StandardInputAndDefaults) {
     WriteFile(Path("in.json"), R"({"ProFileName": "Quiet", "Keys": [{"KeyIndex": 4, "FunctionCode": 190}]})");
     const ProgramResult written = Run({"profile", "write", "-", Path("out.vkp")}, Path("in.json"));
     ASSERT_EQ(written.status, 0) << written.err;
@@ -67,6 +67,7 @@ TEST_F(KelmctlProgram, WriteReadsStandardInputAndFillsDefaults) {
     expected->Keys[4].FunctionCode = kFnMacro;
     ASSERT_TRUE(SaveProfile(*expected, Path("expected.vkp")));
     EXPECT_EQ(ReadFile(Path("out.vkp")), ReadFile(Path("expected.vkp")));
+    EXPECT_EQ(Run({"profile", "show", "-"}, Path("out.vkp")).out, Run({"profile", "show", Path("out.vkp")}).out);
 }
 
 TEST_F(KelmctlProgram, InvalidInputExitsTwoAndWritesNothing) {

@@ -33,10 +33,11 @@ const char* const kTextRules =
 
 std::string ProfileShowHelp() {
     return std::string(
-               "Prints the profile file FILE.vkp as JSON, as the settings programs load it: a\n"
-               "value missing from the file shows the value a missing key loads (-1 for most\n"
-               "numbers, 0 for LtBrightness, DimmerOption and LtTimeout, \"\" for texts), and a\n"
-               "missing or damaged key entry shows that key's factory default.\n"
+               "Prints the profile file FILE.vkp (\"-\" reads standard input) as JSON, as the\n"
+               "settings programs load it: a value missing from the file shows the value a\n"
+               "missing key loads (-1 for most numbers, 0 for LtBrightness, DimmerOption and\n"
+               "LtTimeout, \"\" for texts), and a missing or damaged key entry shows that key's\n"
+               "factory default.\n"
                "\n"
                "The JSON uses the record's field names:\n"
                "  {\"ProFileName\", \"GameFile0\", \"GameFile1\", \"GameFile2\", \"KBDelay\", \"KBSpeed\",\n"

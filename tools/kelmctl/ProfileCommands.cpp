@@ -4,6 +4,7 @@
 #include <iostream>
 #include <iterator>
 #include <memory>
+#include <optional>
 
 #include "platform/FileIo.h"
 #include "settings/IniFile.h"
@@ -15,10 +16,27 @@ namespace kelm::ctl {
 
 namespace {
 
-int ReportUnreadable(CommandIo& io, const std::string& path, ReadStatus status) {
-    return ReportError(io, kExitFailure,
-                       path + (status == ReadStatus::Missing ? ": no such file" : ": cannot read the file"));
+// The whole input named by path, "-" being standard input. On failure the
+// error is reported and nothing is returned.
+std::optional<std::string> ReadInput(CommandIo& io, const std::string& path) {
+    if (path == "-") {
+        std::string text(std::istreambuf_iterator<char>(io.in), std::istreambuf_iterator<char>{});
+        if (io.in.bad()) {
+            ReportError(io, kExitFailure, "cannot read standard input");
+            return std::nullopt;
+        }
+        return text;
+    }
+    FileContents file = ReadWholeFile(path);
+    if (file.status != ReadStatus::Ok) {
+        ReportError(io, kExitFailure,
+                    path + (file.status == ReadStatus::Missing ? ": no such file" : ": cannot read the file"));
+        return std::nullopt;
+    }
+    return std::move(file.bytes);
 }
+
+std::string InputName(const std::string& path) { return path == "-" ? "standard input" : path; }
 
 // Tells the user when writing the shown JSON back would not give this very
 // profile again, so that a backup is never silently inexact.
@@ -51,32 +69,25 @@ std::string ParseErrorText(const char* what) {
 
 int RunProfileShow(const CommandArgs& args, CommandIo& io) {
     const std::string& path = args.positional[0];
-    const FileContents file = ReadWholeFile(path);
-    if (file.status != ReadStatus::Ok) return ReportUnreadable(io, path, file.status);
+    const std::optional<std::string> text = ReadInput(io, path);
+    if (!text) return kExitFailure;
     const auto profile = std::make_unique<ProfileRecord>();
-    LoadProfile(*profile, IniFile(path, file.bytes));
+    LoadProfile(*profile, IniFile(path, *text));
     const Json json = ProfileToJson(*profile);
     io.out << FormatJson(json) << '\n';
-    NoteInexactRoundTrip(io, path, json, *profile);
+    NoteInexactRoundTrip(io, InputName(path), json, *profile);
     return kExitOk;
 }
 
 int RunProfileWrite(const CommandArgs& args, CommandIo& io) {
     const std::string& inPath = args.positional[0];
     const std::string& outPath = args.positional[1];
-    const std::string inName = inPath == "-" ? "standard input" : inPath;
-    std::string text;
-    if (inPath == "-") {
-        text.assign(std::istreambuf_iterator<char>(io.in), std::istreambuf_iterator<char>());
-        if (io.in.bad()) return ReportError(io, kExitFailure, "cannot read standard input");
-    } else {
-        FileContents file = ReadWholeFile(inPath);
-        if (file.status != ReadStatus::Ok) return ReportUnreadable(io, inPath, file.status);
-        text = std::move(file.bytes);
-    }
+    const std::optional<std::string> text = ReadInput(io, inPath);
+    if (!text) return kExitFailure;
+    const std::string inName = InputName(inPath);
     Json json;
     try {
-        json = Json::parse(text);
+        json = Json::parse(*text);
     } catch (const Json::parse_error& error) {
         return ReportError(io, kExitUsage, inName + ": invalid JSON: " + ParseErrorText(error.what()));
     }
