@@ -128,6 +128,9 @@ void EmuServer::ReadFrom(Client& client) {
         }
         Handle(client, frame);
         AfterRequest();
+        // Replies leave only now, once what the request changed is saved.
+        for (const auto& other : clients_)
+            if (!other->dead && !other->out.empty()) Flush(*other);
         if (client.dead || client.closing) return;
     }
 }
@@ -197,11 +200,7 @@ void EmuServer::Reply(Client& client, bool ok, std::string_view data) {
 
 void EmuServer::Queue(Client& client, FrameKind kind, std::string_view payload) {
     client.out += EncodeFrame(kind, payload);
-    if (client.out.size() > kMaxQueued) {
-        client.dead = true;
-        return;
-    }
-    Flush(client);
+    if (client.out.size() > kMaxQueued) client.dead = true;
 }
 
 void EmuServer::Flush(Client& client) {

@@ -81,8 +81,6 @@ constexpr const ReportInfo* FindReportInfo(std::uint8_t id) {
 }
 constexpr const ReportInfo& InfoOf(ReportId id) { return *FindReportInfo(static_cast<std::uint8_t>(id)); }
 
-inline constexpr std::size_t kMaxReportLength = 2083;
-
 // Status byte of the ControlReport read: anything but these two ends the poll.
 inline constexpr std::uint8_t kStatusReady = 1;
 inline constexpr std::uint8_t kStatusBusy = 3;
@@ -148,7 +146,6 @@ struct KeyGroup {
     std::uint16_t firstWaitMs;
 
     constexpr const ReportInfo& Info() const { return InfoOf(id); }
-    constexpr bool Covers(int key) const { return key >= firstKey && key < firstKey + count; }
 };
 
 namespace detail {

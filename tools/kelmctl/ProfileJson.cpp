@@ -99,9 +99,10 @@ void ReadIniTextField(const Json& object, std::string_view name, char (&field)[N
     if (value == nullptr) return;
     const std::string path(name);
     const std::string bytes = ReadText(*value, path, N - 1);
-    if (bytes.find_first_of("\r\n") != std::string::npos)
-        FailField(path, "a line break cannot be stored in a profile file");
-    if (!SurvivesIniValue(bytes)) FailField(path, "a profile file would not read this text back as it is");
+    if (!SurvivesIniValue(bytes))
+        FailField(path, bytes.find_first_of("\r\n") != std::string::npos
+                            ? "a line break cannot be stored in a profile file"
+                            : "a profile file would not read this text back as it is");
     CopyField(field, bytes);
 }
 
