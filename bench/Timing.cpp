@@ -2,16 +2,22 @@
 
 #include <algorithm>
 #include <chrono>
-#include <limits>
 
 namespace kelm::bench {
+
+double TimedCase::Best() const { return *std::min_element(seconds.begin(), seconds.end()); }
+
+double TimedCase::Median() const {
+    std::vector<double> sorted = seconds;
+    std::sort(sorted.begin(), sorted.end());
+    return sorted[sorted.size() / 2];
+}
 
 void TimeCases(const std::vector<TimedCase*>& cases, int rounds, double roundSeconds) {
     using Clock = std::chrono::steady_clock;
     for (TimedCase* c : cases) {
         c->run();  // warms caches and allocators
-        c->bestSeconds = std::numeric_limits<double>::infinity();
-        c->calls = 0;
+        c->seconds.clear();
     }
     const auto roundLength = std::chrono::duration<double>(roundSeconds);
     for (int round = 0; round < rounds; ++round) {
@@ -22,8 +28,7 @@ void TimeCases(const std::vector<TimedCase*>& cases, int rounds, double roundSec
                 const auto start = Clock::now();
                 c->run();
                 end = Clock::now();
-                c->bestSeconds = std::min(c->bestSeconds, std::chrono::duration<double>(end - start).count());
-                ++c->calls;
+                c->seconds.push_back(std::chrono::duration<double>(end - start).count());
             } while (end < roundEnd);
         }
     }

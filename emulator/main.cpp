@@ -168,17 +168,20 @@ int RunKeyboard(const Options& options) {
 
     const std::string statePath = options.state;
     const auto save = [&statePath](const KeyboardMemory& kept) {
-        if (!statePath.empty() && !SaveKeyboardState(statePath, kept))
-            std::fprintf(stderr, "KelmEmu: cannot save the keyboard's state to %s: %s\n", statePath.c_str(),
-                         std::strerror(errno));
+        if (statePath.empty() || SaveKeyboardState(statePath, kept)) return true;
+        std::fprintf(stderr, "KelmEmu: cannot save the keyboard's state to %s: %s\n", statePath.c_str(),
+                     std::strerror(errno));
+        return false;
     };
-    // A new state file exists from the start, and a changed firmware is kept.
+    // A new state file exists from the start, and a changed firmware is
+    // kept; a state file that cannot be written at all is reported now
+    // rather than after the first change is lost.
     keyboard.TakeMemoryChanged();
-    save(keyboard.Memory());
+    if (!save(keyboard.Memory())) return 1;
 
     const std::string socket = SocketPath(options.socket);
     if (socket.empty()) return 1;
-    EmuServer server(keyboard, save);
+    EmuServer server(keyboard, [&save](const KeyboardMemory& kept) { save(kept); });
     std::string error;
     if (!server.Listen(socket, &error)) {
         std::fprintf(stderr, "KelmEmu: %s\n", error.c_str());

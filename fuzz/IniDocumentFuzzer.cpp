@@ -59,10 +59,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FuzzedDataProvider input(data, size);
     const std::string text = input.ConsumeRandomLengthString(size);
     IniDocument doc = IniDocument::Parse(text);
-    CheckSameAnswers(doc, RoundTrip(doc), CandidateKeys(text));
+    std::vector<std::string> keys = CandidateKeys(text);
+    CheckSameAnswers(doc, RoundTrip(doc), keys);
 
     std::vector<std::pair<std::string, std::string>> written;
-    std::vector<std::string> keys = CandidateKeys(text);
     while (input.remaining_bytes() > 0 && written.size() < 8) {
         std::string section = input.ConsumeRandomLengthString(40);
         std::string key = input.ConsumeRandomLengthString(20);

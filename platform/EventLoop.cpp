@@ -4,7 +4,7 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
-#include <cerrno>
+#include <algorithm>
 #include <cstdint>
 
 namespace kelm {

@@ -4,6 +4,7 @@
 #include <sys/socket.h>
 #include <sys/time.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "platform/MessageFrame.h"

@@ -1,5 +1,6 @@
 #include "settings/IniDocument.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "settings/Text.h"
@@ -21,7 +22,9 @@ std::string Clean(std::string_view text) {
 // blanks, so a name that holds one still finds what was stored under it.
 std::string_view WrittenName(std::string_view name, std::string& storage) {
     name = Trim(name);
-    if (name.find_first_of("\r\n") == std::string_view::npos) return name;
+    // A plain loop: find_first_of searches its set once per character,
+    // which showed in every lookup.
+    if (std::none_of(name.begin(), name.end(), [](char c) { return c == '\r' || c == '\n'; })) return name;
     storage = Clean(name);
     return storage;
 }

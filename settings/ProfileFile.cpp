@@ -1,6 +1,8 @@
 #include "settings/ProfileFile.h"
 
+#include <charconv>
 #include <string>
+#include <string_view>
 
 #include "platform/FileIo.h"
 #include "settings/ConfigFile.h"
@@ -35,7 +37,13 @@ constexpr IntKey kTrailingInts[] = {
 
 // Numbered keys such as "MacroKeyInfo57"; formatting them with snprintf
 // was a tenth of the cost of loading a profile.
-std::string KeyName(const char* prefix, int i) { return prefix + std::to_string(i); }
+std::string KeyName(std::string_view prefix, int i) {
+    char digits[16];
+    const char* end = std::to_chars(digits, digits + sizeof digits, i).ptr;
+    std::string name(prefix);
+    name.append(digits, static_cast<std::size_t>(end - digits));
+    return name;
+}
 
 template <std::size_t N>
 void LoadText(const IniFile& file, const char* key, char (&field)[N]) {

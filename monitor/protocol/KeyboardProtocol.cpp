@@ -24,19 +24,27 @@ bool KeyboardProtocol::ReadAllFromKeyboard() {
     bool ok = ReadActiveProfile();
     if (!channel_.AbortableWait(kReadPauseMs)) return false;
     const bool fullRead = !stampMatches_;
+    bool complete = true;
     if (fullRead) {
         const Outcome settings = ReadSettingsReports();
         if (settings == Outcome::Aborted) return false;
-        // A report that could not be read leaves old values in the record;
-        // saving them under a new stamp would claim the keyboard holds them.
-        ok = ReadAllMacros() == Outcome::Done && settings == Outcome::Done;
+        ok = ReadAllMacros() == Outcome::Done;
+        complete = settings == Outcome::Done;
     }
     ClearChangeFlags(record_);
     if (!ok) return false;
-    if (fullRead) RenewSyncStamp();
+    // A report that could not be read left its old values in the record.
+    // What was read is still taken over, but under a stamp the keyboard does
+    // not hold, so the next connect reads everything back again.
+    if (fullRead) {
+        if (complete)
+            RenewSyncStamp();
+        else
+            ForgetSyncStamp();
+    }
     const bool saved = SaveRecord();
     Announce();
-    return saved;
+    return saved && complete;
 }
 
 void KeyboardProtocol::StoreFirmwareVersion() {

@@ -1,6 +1,7 @@
 // Runs the built kelmctl on real files in a throw-away program folder.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -148,6 +149,31 @@ TEST_F(KelmctlProgram, SettingsShowReadsASavedRecord) {
     // Without --home, KELM_HOME names the program folder.
     ScopedEnv home("KELM_HOME", Home().c_str());
     EXPECT_EQ(Run({"settings", "show"}).out, shown.out);
+}
+
+TEST_F(KelmctlProgram, SettingsResetWritesFactorySettingsAndKeepsStatusKeys) {
+    // A status value of the monitor and a modified slot file, both from before.
+    WriteFile(Path("config.ini"), "[Setting]\r\nFWVersion=115\r\nCurrentProfile=3\r\n");
+    const auto modified = std::make_unique<ProfileRecord>();
+    FillSampleProfile(*modified);
+    ASSERT_TRUE(MakeFolders(folder_.Where().ConfigFolder()));
+    ASSERT_TRUE(SaveProfile(*modified, folder_.Where().ProfilePath(1)));
+
+    const ProgramResult reset = Run({"settings", "reset", "--home", Home()});
+    ASSERT_EQ(reset.status, 0) << reset.err;
+
+    const auto loaded = std::make_unique<SettingsRecord>();
+    ClearSettings(*loaded);
+    LoadAll(*loaded, folder_.Where());
+    EXPECT_EQ(loaded->CurrentProfile, 0);
+    EXPECT_EQ(loaded->WindowsProfile, -1);
+    for (int slot = 0; slot < kProfileCount; ++slot) {
+        const auto expected = std::make_unique<ProfileRecord>();
+        DefaultProfile(*expected, slot);
+        EXPECT_EQ(std::memcmp(&loaded->Profiles[slot], expected.get(), sizeof(ProfileRecord)), 0) << "slot " << slot;
+    }
+    EXPECT_NE(ReadFile(Path("config.ini")).find("FWVersion=115"), std::string::npos);
+    EXPECT_EQ(Run({"settings", "reset", "--home", Path("no-such-home")}).status, 1);
 }
 
 TEST_F(KelmctlProgram, LibraryAndTimersShowWhatTheSettingsLibrarySaved) {

@@ -209,9 +209,9 @@ TEST_F(EndpointTest, ArrivalOrderHoldsAcrossConnections) {
     EXPECT_EQ(MessageNumbers(6), (std::vector<std::uint32_t>{1, 2, 3, 4, WM_COPYDATA, 6}));
 }
 
-// After a bad frame on one connection, that connection is closed and the
-// bad frame is not handled; the frames before it and other connections are
-// unaffected.
+// After a bad frame on one connection (see MessageFrame.h for what is bad),
+// that connection is closed and the bad frame is not handled; the frames
+// before it and other connections are unaffected.
 struct BadFrame {
     const char* name;
     std::string bytes;
@@ -226,10 +226,14 @@ std::string Patched(WindowMessage m, std::size_t offset, std::uint32_t value) {
 std::vector<BadFrame> BadFrames() {
     return {
         {"BadMagic", Patched(Frame(MessageKind::Send, 9), 0, 0x12345678)},
-        {"BadKind", Patched(Frame(MessageKind::Send, 9), 4, 7)},
+        {"KindZero", Patched(Frame(MessageKind::Send, 9), 4, 0)},
+        {"KindFour", Patched(Frame(MessageKind::Send, 9), 4, 4)},
         {"CbData65537", Patched(Frame(MessageKind::CopyData, WM_COPYDATA), 36, 65537) + std::string(65537, 'x')},
         {"NonzeroZeroField", Patched(Frame(MessageKind::Send, 9), 12, 1)},
         {"PayloadOnAPost", Patched(Frame(MessageKind::Post, 9), 36, 4) + "data"},
+        {"DwDataOnASend", Patched(Frame(MessageKind::Send, 9), 32, 5)},
+        {"CopyDataOfAnotherMessage", Patched(Frame(MessageKind::CopyData, WM_COPYDATA), 8, 1224)},
+        {"PostOfWmCopyData", Patched(Frame(MessageKind::CopyData, WM_COPYDATA), 4, 1)},
     };
 }
 

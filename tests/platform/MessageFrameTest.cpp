@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "platform/MessageFrame.h"
 
 namespace kelm {
@@ -14,10 +12,6 @@ WindowMessage Sent(std::uint32_t msg, std::uint64_t wParam, std::int64_t lParam)
     m.wParam = wParam;
     m.lParam = lParam;
     return m;
-}
-
-void PutU32(std::string& frame, std::size_t offset, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) frame[offset + static_cast<std::size_t>(i)] = static_cast<char>(value >> (8 * i));
 }
 
 TEST(MessageFrame, HeaderBytesAreLittleEndianAtTheirOffsets) {
@@ -69,41 +63,6 @@ TEST(MessageFrame, EncoderRefusesWhatCannotTravel) {
     postWithData.kind = MessageKind::Post;
     postWithData.data = "x";
     EXPECT_TRUE(EncodeFrame(postWithData).empty());
-}
-
-struct BadHeader {
-    const char* name;
-    std::size_t offset;
-    std::uint32_t value;
-};
-
-class MalformedHeader : public ::testing::TestWithParam<BadHeader> {};
-
-TEST_P(MalformedHeader, IsRejectedBeforeAnyPayloadArrives) {
-    WindowMessage m;
-    m.kind = MessageKind::CopyData;
-    m.msg = WM_COPYDATA;
-    std::string frame = EncodeFrame(m);
-    ASSERT_EQ(DecodeFrame(frame).status, FrameStatus::Complete);
-    PutU32(frame, GetParam().offset, GetParam().value);
-    EXPECT_EQ(DecodeFrame(frame).status, FrameStatus::Malformed);
-}
-
-INSTANTIATE_TEST_SUITE_P(MessageFrame, MalformedHeader,
-                         ::testing::Values(BadHeader{"Magic", 0, 0x324D574B}, BadHeader{"KindZero", 4, 0},
-                                           BadHeader{"KindFour", 4, 4}, BadHeader{"ZeroField", 12, 1},
-                                           BadHeader{"CbDataTooLong", 36, 65537},
-                                           BadHeader{"CopyDataNotWmCopyData", 8, 1224},
-                                           BadHeader{"PostOfWmCopyData", 4, 1}),
-                         [](const auto& p) { return std::string(p.param.name); });
-
-TEST(MessageFrame, FieldsAKindDoesNotUseMustBeZero) {
-    std::string post = EncodeFrame(Sent(1224, 0, 0));
-    PutU32(post, 32, 5);  // dwData on a sent message
-    EXPECT_EQ(DecodeFrame(post).status, FrameStatus::Malformed);
-    post = EncodeFrame(Sent(1224, 0, 0));
-    PutU32(post, 36, 1);  // a payload on a sent message
-    EXPECT_EQ(DecodeFrame(post + "x").status, FrameStatus::Malformed);
 }
 
 // "a" and "foobar" are published FNV-1a-32 test vectors; the Pact numbers

@@ -174,9 +174,20 @@ TEST_F(ReadBackTest, StampComparison) {
     EXPECT_TRUE(protocol.CheckSyncStamp());
 }
 
-TEST_F(ReadBackTest, UnplugDuringSettingsFailsAndSavesNothing) {
+TEST_F(ReadBackTest, UnplugDuringSettingsFailsAndNeverTrustsTheStamp) {
     PrepareKeyboard();
     keyboard.unplugAfter = 30;
+    EXPECT_FALSE(protocol.ReadAllFromKeyboard());
+    EXPECT_EQ(keyboard.stamp, SyncStamp{});
+    ASSERT_TRUE(files.stamp.has_value());
+    EXPECT_NE(*files.stamp, keyboard.stamp);
+    // The monitor's removal handling raises the abort flag; then nothing is saved.
+    PrepareKeyboard();
+    files = MemoryFiles{};
+    publisher.count = 0;
+    setup.count = 0;
+    keyboard.unplugAfter = 30;
+    AbortAt(clock.SleptMs() + 2000);
     EXPECT_FALSE(protocol.ReadAllFromKeyboard());
     ExpectNothingSaved();
 }
@@ -190,7 +201,7 @@ TEST_F(ReadBackTest, UnplugDuringMacrosFailsAndSavesNothing) {
     ExpectNothingSaved();
 }
 
-TEST_F(ReadBackTest, WrongChecksumsStoreNothing) {
+TEST_F(ReadBackTest, WrongChecksumsStoreNothingFromThoseReports) {
     PrepareKeyboard();
     keyboard.badChecksum = {kLight, kModify};
     EXPECT_FALSE(protocol.ReadAllFromKeyboard());
@@ -200,7 +211,14 @@ TEST_F(ReadBackTest, WrongChecksumsStoreNothing) {
         for (int i = 0; i < 6; ++i) EXPECT_EQ(Profile(p).ModifyKey[i], 1);
     }
     EXPECT_EQ(Profile(0).Keys[40].FunctionCode, 0xBC);  // the other reports went on
-    ExpectNothingSaved();
+    // What was read is taken over, but the keyboard gets no new stamp and the
+    // stored one no longer matches, so the next connect reads everything again.
+    EXPECT_EQ(files.saves, 1);
+    EXPECT_EQ(publisher.count, 1);
+    EXPECT_EQ(setup.count, 1);
+    EXPECT_EQ(keyboard.stamp, SyncStamp{});
+    ASSERT_TRUE(files.stamp.has_value());
+    EXPECT_NE(*files.stamp, keyboard.stamp);
 }
 
 TEST_F(ReadBackTest, MacroReadIsTriedThreeTimes) {

@@ -113,6 +113,19 @@ std::string SettingsShowHelp() {
            kProgramFolderOption;
 }
 
+std::string SettingsResetHelp() {
+    return std::string(
+               "Writes the factory settings to a program folder: config.ini and the five slot\n"
+               "files config/Default0.vkp .. config/Default4.vkp (Default1 .. Default5, every\n"
+               "key on its factory function), CurrentProfile 0, no fallback profile, the\n"
+               "language of the session's locale, and the key-repeat values of profile 1 in\n"
+               "$XDG_CONFIG_HOME/VELDAN/registry.ini. Keys of config.ini that are not settings\n"
+               "(firmware version, synchronisation stamp, display settings) are kept. Each file\n"
+               "is replaced atomically.\n"
+               "\n") +
+           kProgramFolderOption;
+}
+
 std::string LibraryShowHelp() {
     return std::string(
                "Prints the macro library config/Preset_sequence.dat of a program folder:\n"
@@ -152,6 +165,13 @@ CommandSet MakeCommands() {
          0,
          {"--home"},
          RunSettingsShow},
+        {"settings reset",
+         "[--home DIR]",
+         "write the factory settings",
+         SettingsResetHelp(),
+         0,
+         {"--home"},
+         RunSettingsReset},
         {"library show", "[--home DIR]", "print the macro library", LibraryShowHelp(), 0, {"--home"}, RunLibraryShow},
         {"timers show", "[--home DIR]", "print the countdown timers", TimersShowHelp(), 0, {"--home"}, RunTimersShow},
     };

@@ -64,6 +64,21 @@ int RunSettingsShow(const CommandArgs& args, CommandIo& io) {
     return Print(io, SettingsToJson(*record));
 }
 
+int RunSettingsReset(const CommandArgs& args, CommandIo& io) {
+    const auto where = ProgramFolder(args, io);
+    if (!where) return kExitFailure;
+    // Factory settings as the configuration program's reset makes them; the
+    // language follows the session and no companion mouse is known.
+    const auto record = std::make_unique<SettingsRecord>();
+    ClearSettings(*record);
+    DefaultSettings(*record);
+    record->MouseType = -1;
+    if (SaveAll(*record, *where) != 1)
+        return ReportError(io, kExitFailure, where->programFolder + ": could not write the settings files");
+    io.out << "wrote factory settings to " << where->programFolder << '\n';
+    return kExitOk;
+}
+
 int RunLibraryShow(const CommandArgs& args, CommandIo& io) {
     const auto where = ProgramFolder(args, io);
     if (!where || !AllReadable(io, {where->MacroLibraryPath()})) return kExitFailure;

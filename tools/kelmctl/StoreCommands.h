@@ -1,4 +1,4 @@
-// kelmctl settings show / library show / timers show: the settings files
+// kelmctl settings show / settings reset / library show / timers show: the settings files
 // of one program folder.
 #pragma once
 
@@ -7,6 +7,7 @@
 namespace kelm::ctl {
 
 int RunSettingsShow(const CommandArgs& args, CommandIo& io);
+int RunSettingsReset(const CommandArgs& args, CommandIo& io);
 int RunLibraryShow(const CommandArgs& args, CommandIo& io);
 int RunTimersShow(const CommandArgs& args, CommandIo& io);
 
