@@ -8,12 +8,18 @@ std::uint16_t Phase(bool release) { return release ? 0x0100 : 0x0000; }
 
 std::optional<std::uint8_t> MediaCode(std::uint8_t functionCode) {
     switch (functionCode) {
-        case 0xCB: return 0x20;  // open the player
-        case 0xCC: return 0x23;  // play/pause
-        case 0xCD: return 0x21;  // next track
-        case 0xCE: return 0x22;  // previous track
-        case 0xCF: return 0x24;  // stop
-        default: return std::nullopt;
+        case 0xCB:
+            return 0x20;  // open the player
+        case 0xCC:
+            return 0x23;  // play/pause
+        case 0xCD:
+            return 0x21;  // next track
+        case 0xCE:
+            return 0x22;  // previous track
+        case 0xCF:
+            return 0x24;  // stop
+        default:
+            return std::nullopt;
     }
 }
 
@@ -59,10 +65,14 @@ std::optional<KeyEvent> KeyEventFor(const MacroKeyInfo& entry, int keyIndex, boo
 std::optional<int> ProfileAfterKey(std::uint8_t code, int current) {
     const int last = kProfileCount - 1;
     switch (code) {
-        case 0xB0: return current < last ? current + 1 : last;
-        case 0xB1: return current > 0 ? current - 1 : 0;
-        case 0xB2: return current < last ? current + 1 : 0;
-        default: break;
+        case 0xB0:
+            return current < last ? current + 1 : last;
+        case 0xB1:
+            return current > 0 ? current - 1 : 0;
+        case 0xB2:
+            return current < last ? current + 1 : 0;
+        default:
+            break;
     }
     if (code >= 0xB3 && code <= 0xB7) return code - 0xB3;
     return std::nullopt;

@@ -35,7 +35,8 @@ std::optional<ReportId> SelectedReport(std::uint8_t selectCode) {
 
 std::unique_ptr<KeyboardMemory> FactoryMemory(int firmware) {
     auto memory = std::make_unique<KeyboardMemory>();
-    for (int slot = 0; slot < kProfileCount; ++slot) DefaultProfile(memory->Profiles[static_cast<std::size_t>(slot)], slot);
+    for (int slot = 0; slot < kProfileCount; ++slot)
+        DefaultProfile(memory->Profiles[static_cast<std::size_t>(slot)], slot);
     memory->CurrentProfile = 0;
     memory->FWVersion = firmware;
     memory->Stamp = {};
@@ -51,8 +52,8 @@ bool EmuKeyboard::SetFeature(ReportView report) {
     if (!plugged_) return false;
     const std::uint8_t id = report.empty() ? 0 : report[0];
     const WriteResult result = report.empty() ? WriteResult::Failed : ApplyWrite(report);
-    log_.Add(true, id, report.size(),
-             WriteResultName(result == WriteResult::Accepted, result == WriteResult::Refused), report);
+    log_.Add(true, id, report.size(), WriteResultName(result == WriteResult::Accepted, result == WriteResult::Refused),
+             report);
     if (result == WriteResult::Accepted) {
         Accepted();
     } else if (result == WriteResult::Refused) {
@@ -233,8 +234,7 @@ ActionResult EmuKeyboard::KeyAction(int keyNumber, bool release) {
     const int keyIndex = keyNumber - 1;
     const MacroKeyInfo& entry = Profile(memory_->CurrentProfile).Keys[keyIndex];
     if (!release) {
-        if (const auto slot = ProfileAfterKey(entry.FunctionCode, memory_->CurrentProfile))
-            return SwitchProfile(*slot);
+        if (const auto slot = ProfileAfterKey(entry.FunctionCode, memory_->CurrentProfile)) return SwitchProfile(*slot);
     }
     if (const auto event = KeyEventFor(entry, keyIndex, release)) return Raise(event->type, event->data);
     return {true, "key " + std::to_string(keyNumber) + " has function " + Hex(entry.FunctionCode, 2) +

@@ -6,12 +6,8 @@
 //
 // Status of the ControlReport read, after each write:
 //
-//            accepted write                      polls used up and busy time over
-//   Ready ─────────────────────► Busy ──────────────────────────────────────────► Ready
-//     ▲  ╲                        │ refused write
-//     │   ╲ refused write         ▼
-//     │    ╰────────────────► Refused (status 2, until the next accepted write)
-//     ╰─ accepted write ──────────╯ (via Busy)
+//   Ready ──accepted write──► Busy ──polls used up and busy time over──► Ready
+//   any state ──refused write──► Refused (status 2) ──accepted write──► Busy
 //
 // Busy lasts for the configured number of status polls and the configured
 // time after the write, whichever ends later (both 0 by default: Ready at

@@ -22,8 +22,7 @@ class EmuLog {
 public:
     static constexpr std::size_t kMaxEntries = 10000;
 
-    void Add(bool write, std::uint8_t id, std::size_t length, const char* result,
-             std::span<const std::uint8_t> bytes);
+    void Add(bool write, std::uint8_t id, std::size_t length, const char* result, std::span<const std::uint8_t> bytes);
     std::string Format() const;
     void Clear() { lines_.clear(); }
     std::size_t Size() const { return lines_.size(); }

@@ -222,11 +222,12 @@ void EmuServer::Flush(Client& client) {
 void EmuServer::AfterRequest() {
     for (const Notification& note : keyboard_.TakeNotifications()) {
         const bool presence = note.kind == Notification::Kind::Presence;
-        const std::string payload = presence ? std::string(1, note.plugged ? '\1' : '\0')
-                                             : EncodeEvent(note.type, note.data);
+        const std::string payload =
+            presence ? std::string(1, note.plugged ? '\1' : '\0') : EncodeEvent(note.type, note.data);
         for (const auto& client : clients_) {
             if (client->dead) continue;
-            if (client->role == Role::Subscriber) Queue(*client, presence ? FrameKind::Presence : FrameKind::Event, payload);
+            if (client->role == Role::Subscriber)
+                Queue(*client, presence ? FrameKind::Presence : FrameKind::Event, payload);
             // A vanished keyboard ends every feature channel, after the
             // reply that is on its way.
             if (presence && !note.plugged && client->role == Role::Feature) client->closing = true;

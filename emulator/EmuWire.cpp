@@ -95,8 +95,8 @@ bool DecodeGetRequest(std::string_view payload, std::uint8_t& reportId, std::uin
 }
 
 std::string EncodeEvent(std::uint16_t type, std::uint16_t data) {
-    const char bytes[4] = {static_cast<char>(type & 0xFF), static_cast<char>(type >> 8),
-                           static_cast<char>(data & 0xFF), static_cast<char>(data >> 8)};
+    const char bytes[4] = {static_cast<char>(type & 0xFF), static_cast<char>(type >> 8), static_cast<char>(data & 0xFF),
+                           static_cast<char>(data >> 8)};
     return std::string(bytes, 4);
 }
 

@@ -1,10 +1,9 @@
-#include "emulator/EmuControl.h"
-
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
 
 #include "KeyboardFixture.h"
+#include "emulator/EmuControl.h"
 
 namespace kelm::emu::test {
 namespace {

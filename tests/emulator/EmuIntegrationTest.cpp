@@ -154,10 +154,9 @@ TEST_F(EmuIntegration, EventsAndPresenceArriveThroughPost) {
     EXPECT_NE(Ctl({"press", "32"}).rc, 0) << "an unplugged keyboard raises nothing";
     EXPECT_EQ(Ctl({"plug"}).rc, 0);
     ASSERT_TRUE(posts.WaitFor(6));
-    EXPECT_EQ(posts.Messages(),
-              (std::vector<Posted>{PostRecorder::Presence(true), PostRecorder::Event(0x1000, 1),
-                                   PostRecorder::Event(0x0200, 3), PostRecorder::Event(0x0C00, 4),
-                                   PostRecorder::Presence(false), PostRecorder::Presence(true)}));
+    EXPECT_EQ(posts.Messages(), (std::vector<Posted>{PostRecorder::Presence(true), PostRecorder::Event(0x1000, 1),
+                                                     PostRecorder::Event(0x0200, 3), PostRecorder::Event(0x0C00, 4),
+                                                     PostRecorder::Presence(false), PostRecorder::Presence(true)}));
 }
 
 TEST_F(EmuIntegration, UnplugMidTransferFailsAtOnce) {

@@ -101,7 +101,8 @@ TEST_F(KeyboardFixture, ModifyKeyLightAndProfileWritesAreKept) {
     EXPECT_EQ(Profile(4).LtBrightness, 5);
     EXPECT_EQ(Profile(4).LtTimeout, 30);
     EXPECT_EQ(Read(ReportId::ProfileReport)[2], 4);
-    EXPECT_EQ(Read(ReportId::LightReport), BuildLightReport({4, 5, 2, 30})) << "unselected reads follow the active profile";
+    EXPECT_EQ(Read(ReportId::LightReport), BuildLightReport({4, 5, 2, 30}))
+        << "unselected reads follow the active profile";
 }
 
 TEST_F(KeyboardFixture, MacroWrittenReadsBackByKeySelect) {

@@ -1,5 +1,3 @@
-#include "emulator/EmuStateFile.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -7,6 +5,7 @@
 
 #include "KeyboardFixture.h"
 #include "TempFolder.h"
+#include "emulator/EmuStateFile.h"
 #include "settings/StructCodec.h"
 
 namespace kelm::emu::test {
@@ -83,7 +82,7 @@ TEST_F(StateFileTest, DamagedValuesAreNamedAndNothingIsLoaded) {
         {"ModifyKeyMask=42", "ModifyKeyMask=-1", "[Profile2] ModifyKeyMask"},
         {"LtTimeout=30", "LtTimeout=256", "[Profile1] LtTimeout"},
         {"Key35=23BE", "Key35=24BE", "[Profile4] Key35"},  // check byte no longer matches
-        {"Key3=03", "Key3=0", "[Profile0] Key3"},           // odd length
+        {"Key3=03", "Key3=0", "[Profile0] Key3"},          // odd length
     };
     for (const Damage& damage : damages) {
         const std::string text = std::regex_replace(good, std::regex(damage.pattern), damage.replacement,

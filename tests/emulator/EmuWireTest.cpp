@@ -1,8 +1,7 @@
-#include "emulator/EmuWire.h"
-
 #include <gtest/gtest.h>
 
 #include "TempFolder.h"
+#include "emulator/EmuWire.h"
 
 namespace kelm::emu {
 namespace {

@@ -1,5 +1,3 @@
-#include "devbridge/HidBackend.h"
-
 #include <gtest/gtest.h>
 
 #include <deque>
@@ -7,6 +5,7 @@
 
 #include "PostRecorder.h"
 #include "TempFolder.h"
+#include "devbridge/HidBackend.h"
 #include "devbridge/HidConfig.h"
 #include "devbridge/HidInputReport.h"
 
@@ -277,8 +276,8 @@ TEST_F(HidBackendTest, MonitorThreadAnnouncesTheKeyboardAndStopsOnClose) {
 TEST(HidBackendWithoutConfig, FindsNothing) {
     FakeKeyboard keyboard;
     keyboard.present = true;
-    HidBackend backend(std::make_unique<FakeHidApi>(keyboard), [] { return std::make_unique<FakeHotplug>(); },
-                       std::nullopt);
+    HidBackend backend(
+        std::make_unique<FakeHidApi>(keyboard), [] { return std::make_unique<FakeHotplug>(); }, std::nullopt);
     EXPECT_FALSE(backend.OpenFeature());
     PostRecorder posts;
     backend.OpenMonitor(MessageTarget(&posts, 1, 2));

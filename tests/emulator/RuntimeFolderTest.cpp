@@ -1,10 +1,9 @@
-#include "platform/RuntimeFolder.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "TempFolder.h"
+#include "platform/RuntimeFolder.h"
 
 namespace kelm {
 namespace {
