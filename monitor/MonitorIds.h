@@ -40,22 +40,22 @@ inline constexpr std::uint32_t WM_LBUTTONDBLCLK = 0x0203;
 inline constexpr std::uint32_t WM_RBUTTONDOWN = 0x0204;
 
 // ---- private messages of the monitor's window ----
-inline constexpr std::uint32_t MSG_TRAY_NOTIFY = WM_USER + 12;                 // 1036
-inline constexpr std::uint32_t MSG_APPLY_SETTINGS = WM_USER + 200;             // 1224
-inline constexpr std::uint32_t MSG_RELOAD_SETTINGS = WM_USER + 202;            // 1226
-inline constexpr std::uint32_t MSG_RELOAD_SETTINGS_AND_RATE = WM_USER + 203;   // 1227
-inline constexpr std::uint32_t MSG_RELOAD_SETTINGS_ALSO = WM_USER + 207;       // 1231
-inline constexpr std::uint32_t MSG_IGNORED_1232 = WM_USER + 208;               // 1232
-inline constexpr std::uint32_t MSG_IGNORED_1274 = WM_USER + 250;               // 1274
-inline constexpr std::uint32_t MSG_DEVICE_EVENT = WM_USER + 301;               // 1325
-inline constexpr std::uint32_t MSG_DEVICE_PRESENCE = WM_USER + 302;            // 1326
-inline constexpr std::uint32_t MSG_ANSWERS_TRUE_1327 = WM_USER + 303;          // 1327
+inline constexpr std::uint32_t MSG_TRAY_NOTIFY = WM_USER + 12;                // 1036
+inline constexpr std::uint32_t MSG_APPLY_SETTINGS = WM_USER + 200;            // 1224
+inline constexpr std::uint32_t MSG_RELOAD_SETTINGS = WM_USER + 202;           // 1226
+inline constexpr std::uint32_t MSG_RELOAD_SETTINGS_AND_RATE = WM_USER + 203;  // 1227
+inline constexpr std::uint32_t MSG_RELOAD_SETTINGS_ALSO = WM_USER + 207;      // 1231
+inline constexpr std::uint32_t MSG_IGNORED_1232 = WM_USER + 208;              // 1232
+inline constexpr std::uint32_t MSG_IGNORED_1274 = WM_USER + 250;              // 1274
+inline constexpr std::uint32_t MSG_DEVICE_EVENT = WM_USER + 301;              // 1325
+inline constexpr std::uint32_t MSG_DEVICE_PRESENCE = WM_USER + 302;           // 1326
+inline constexpr std::uint32_t MSG_ANSWERS_TRUE_1327 = WM_USER + 303;         // 1327
 
 // ---- to the configuration program and the display program ----
-inline constexpr std::uint32_t MSG_SETUP_RELOAD = WM_USER + 230;               // 1254
-inline constexpr std::uint32_t MSG_SETUP_PROFILE_CHANGED = WM_USER + 231;      // 1255
-inline constexpr std::uint32_t MSG_SETUP_BRIGHTNESS_CHANGED = WM_USER + 233;   // 1257
-inline constexpr std::uint32_t MSG_OSD_POSITION = WM_USER + 302;               // 1326, to KelmOSD
+inline constexpr std::uint32_t MSG_SETUP_RELOAD = WM_USER + 230;              // 1254
+inline constexpr std::uint32_t MSG_SETUP_PROFILE_CHANGED = WM_USER + 231;     // 1255
+inline constexpr std::uint32_t MSG_SETUP_BRIGHTNESS_CHANGED = WM_USER + 233;  // 1257
+inline constexpr std::uint32_t MSG_OSD_POSITION = WM_USER + 302;              // 1326, to KelmOSD
 
 // Asks a program's main window to come to the front. The window system lets
 // the monitor raise another program's window itself; the message endpoints
@@ -68,8 +68,8 @@ inline constexpr std::uint32_t ID_CONFIGURATION = 6001;
 inline constexpr std::uint32_t ID_EXIT = 6002;
 
 // ---- thread messages ----
-inline constexpr std::uint32_t MSG_PLAY_MACRO = WM_USER + 624;                 // 1648
-inline constexpr std::uint32_t MSG_DEVICE_JOB = WM_USER + 625;                 // 1649
+inline constexpr std::uint32_t MSG_PLAY_MACRO = WM_USER + 624;  // 1648
+inline constexpr std::uint32_t MSG_DEVICE_JOB = WM_USER + 625;  // 1649
 
 inline constexpr int JOB_READ_ALL = 2;
 inline constexpr int JOB_SEND_PROFILE = 3;

@@ -28,9 +28,9 @@ std::optional<PactKeyRecord> PactKeyFunction(std::uint16_t data, const ProfileRe
     const bool press = phase == 0;
     const MacroKeyInfo& key = profile.Keys[*entry];
 
-    PactKeyRecord out{{kPactThisKeyboard, static_cast<std::uint32_t>(key.TargetDevice), kPactNoChange, kPactNoChange,
-                       kPactNoChange},
-                      0};
+    PactKeyRecord out{
+        {kPactThisKeyboard, static_cast<std::uint32_t>(key.TargetDevice), kPactNoChange, kPactNoChange, kPactNoChange},
+        0};
     switch (key.FunctionCode) {
         case kFnDuoLayerAll:
             out.record.PactTarget = kPactAllDevices;
@@ -54,7 +54,8 @@ std::optional<PactKeyRecord> PactKeyFunction(std::uint16_t data, const ProfileRe
             return out;
         default:
             if (key.FunctionCode >= kFnSteadixFirst && key.FunctionCode <= kFnSteadixLast) {
-                out.record.SteadixLevel = press ? static_cast<std::uint32_t>(key.FunctionCode - kFnSteadixFirst + 1) : 0;
+                out.record.SteadixLevel =
+                    press ? static_cast<std::uint32_t>(key.FunctionCode - kFnSteadixFirst + 1) : 0;
                 return out;
             }
             return std::nullopt;

@@ -101,5 +101,20 @@ TEST_F(CommandLineTest, ParsesArgumentsAndPassesTheStatusOn) {
     EXPECT_EQ(Run({"status"}), 42);
 }
 
+TEST_F(CommandLineTest, FlagsTakeNoValue) {
+    set_.commands.push_back(
+        {"dev dump", "[--home DIR] [--verbose]", "dump", "dumps\n", 0, {"--home"}, Record, {"--verbose"}});
+    ASSERT_EQ(Run({"dev", "dump", "--verbose", "--home", "/h"}), 42);
+    EXPECT_TRUE(g_received.Flag("--verbose"));
+    EXPECT_EQ(*g_received.Option("--home"), "/h");
+    ASSERT_EQ(Run({"dev", "dump"}), 42);
+    EXPECT_FALSE(g_received.Flag("--verbose"));
+    EXPECT_EQ(Run({"dev", "dump", "--verbose=yes"}), kExitUsage);
+    EXPECT_NE(err_.str().find("--verbose takes no value"), std::string::npos) << err_.str();
+    EXPECT_EQ(Run({"dev", "dump", "--verbose", "--verbose"}), kExitUsage);
+    EXPECT_EQ(Run({"home", "show", "--verbose"}), kExitUsage) << "only the commands that have the flag";
+    EXPECT_EQ(g_runs, 2);
+}
+
 }  // namespace
 }  // namespace kelm::ctl

@@ -105,8 +105,15 @@ int RunCommand(const CommandSpec& command, std::span<const std::string> rest, Co
             args.positional.push_back(arg);
             continue;
         }
+        if (std::find(command.flagOptions.begin(), command.flagOptions.end(), arg) != command.flagOptions.end()) {
+            if (args.Flag(arg)) return UsageError(io, command.name + ": option " + arg + " given twice", hint);
+            args.flags.push_back(arg);
+            continue;
+        }
         const std::size_t equals = arg.find('=');
         const std::string name = arg.substr(0, equals);
+        if (std::find(command.flagOptions.begin(), command.flagOptions.end(), name) != command.flagOptions.end())
+            return UsageError(io, command.name + ": option " + name + " takes no value", hint);
         if (std::find(command.valueOptions.begin(), command.valueOptions.end(), name) == command.valueOptions.end())
             return UsageError(io, command.name + ": unknown option '" + name + "'", hint);
         if (args.Option(name) != nullptr)
@@ -135,6 +142,10 @@ const std::string* CommandArgs::Option(std::string_view name) const {
     for (const auto& [key, value] : options)
         if (key == name) return &value;
     return nullptr;
+}
+
+bool CommandArgs::Flag(std::string_view name) const {
+    return std::find(flags.begin(), flags.end(), name) != flags.end();
 }
 
 int ReportError(CommandIo& io, int status, std::string_view message) {

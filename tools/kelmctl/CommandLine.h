@@ -1,6 +1,6 @@
 // A small command-line dispatcher: commands of one or more words
 // ("profile write", later "status"), each with its positional arguments,
-// options that take a value, and --help at every level. Adding a command
+// options that take a value, flags, and --help at every level. Adding a command
 // is adding a row to the caller's table.
 #pragma once
 
@@ -29,9 +29,12 @@ struct CommandIo {
 struct CommandArgs {
     std::vector<std::string> positional;
     std::vector<std::pair<std::string, std::string>> options;
+    std::vector<std::string> flags;
 
     // The value of option name ("--home"), or nullptr when not given.
     const std::string* Option(std::string_view name) const;
+    // True when flag name ("--verbose") was given.
+    bool Flag(std::string_view name) const;
 };
 
 struct CommandSpec {
@@ -42,6 +45,7 @@ struct CommandSpec {
     std::size_t positionalCount = 0;
     std::vector<std::string> valueOptions;  // "--home": takes "--home DIR" and "--home=DIR"
     int (*run)(const CommandArgs&, CommandIo&) = nullptr;
+    std::vector<std::string> flagOptions = {};  // "--verbose": takes no value
 };
 
 struct CommandSet {

@@ -1,5 +1,6 @@
 #include "tools/kelmctl/Commands.h"
 
+#include "tools/kelmctl/KeyboardCommands.h"
 #include "tools/kelmctl/ProfileCommands.h"
 #include "tools/kelmctl/ProfileJson.h"
 #include "tools/kelmctl/StoreCommands.h"
@@ -145,6 +146,35 @@ std::string TimersShowHelp() {
            kProgramFolderOption;
 }
 
+std::string KeyboardDumpHelp() {
+    return std::string(
+               "Reads everything the keyboard holds, through the device library libdevbridge.so\n"
+               "of the program folder, and prints it as JSON:\n"
+               "  {\"FWVersion\", \"CurrentProfile\", \"Profiles\": [5 profiles as 'profile show'\n"
+               "   prints them]}\n"
+               "The keyboard keeps, per profile, each key's FunctionCode (a shortcut with its\n"
+               "Events), the macros of the keys with FunctionCode 190 (KeyLabel, MacroSetName\n"
+               "and MacroName cut to 24 bytes, MacroOption 0..255, Events), ModifyKey,\n"
+               "LtBrightness, DimmerOption and LtTimeout. The other fields live only in the\n"
+               "settings files (see 'settings show') and show the defaults of their slot.\n"
+               "CurrentProfile is -1 when the keyboard names no profile 0..4.\n"
+               "\n"
+               "The keyboard is read as KelmWatch reads it back, with the pauses it needs\n"
+               "between reports: this takes 10 seconds or more. Nothing is written to the\n"
+               "keyboard or to any settings file. KELM_DEVICE chooses the keyboard: unset or\n"
+               "\"hid\" for the USB keyboard, \"emu\" or \"emu:SOCKET\" for the software\n"
+               "keyboard KelmEmu.\n"
+               "\n"
+               "Only one program can talk to the keyboard at a time: while KelmWatch runs,\n"
+               "the dump refuses to start. The dump is whole or nothing: when a report cannot\n"
+               "be read, nothing is printed.\n"
+               "\n"
+               "Exit status: 0 success; 1 KelmWatch runs, the library cannot be loaded, no\n"
+               "keyboard is found, or a report could not be read; 2 a usage error.\n"
+               "\n") +
+           kProgramFolderOption + "  --verbose   report each report read, on standard error\n";
+}
+
 CommandSet MakeCommands() {
     CommandSet set;
     set.intro = kIntro;
@@ -174,6 +204,14 @@ CommandSet MakeCommands() {
          RunSettingsReset},
         {"library show", "[--home DIR]", "print the macro library", LibraryShowHelp(), 0, {"--home"}, RunLibraryShow},
         {"timers show", "[--home DIR]", "print the countdown timers", TimersShowHelp(), 0, {"--home"}, RunTimersShow},
+        {"keyboard dump",
+         "[--home DIR] [--verbose]",
+         "print what the keyboard holds",
+         KeyboardDumpHelp(),
+         0,
+         {"--home"},
+         RunKeyboardDump,
+         {"--verbose"}},
     };
     return set;
 }

@@ -1,6 +1,5 @@
 #include "tools/kelmctl/StoreCommands.h"
 
-#include <filesystem>
 #include <initializer_list>
 #include <memory>
 #include <optional>
@@ -11,39 +10,12 @@
 #include "settings/SettingsStore.h"
 #include "settings/StoreLocation.h"
 #include "tools/kelmctl/JsonFormat.h"
+#include "tools/kelmctl/ProgramFolder.h"
 #include "tools/kelmctl/StoreJson.h"
 
 namespace kelm::ctl {
 
 namespace {
-
-// From --home, else $KELM_HOME, else the executable's folder. A folder that
-// is not there is an error: showing its defaults would hide a typing error.
-std::optional<StoreLocation> ProgramFolder(const CommandArgs& args, CommandIo& io) {
-    const std::string* home = args.Option("--home");
-    StoreLocation where = home != nullptr ? StoreLocation::ForProgramFolder(*home) : StoreLocation::FromEnvironment();
-    if (where.programFolder.empty()) {
-        ReportError(io, kExitFailure, "the program folder is unknown; give --home DIR or set KELM_HOME");
-        return std::nullopt;
-    }
-    std::error_code error;
-    if (!std::filesystem::is_directory(where.programFolder, error)) {
-        ReportError(io, kExitFailure, where.programFolder + ": no such folder");
-        return std::nullopt;
-    }
-    return where;
-}
-
-// The settings library reads a file it cannot open as missing; a show must
-// not pass defaults off as the content of a file that is there.
-bool AllReadable(CommandIo& io, std::initializer_list<std::string> paths) {
-    for (const std::string& path : paths)
-        if (ReadWholeFile(path).status == ReadStatus::Failed) {
-            ReportError(io, kExitFailure, path + ": cannot read the file");
-            return false;
-        }
-    return true;
-}
 
 int Print(CommandIo& io, const Json& json) {
     io.out << FormatJson(json) << '\n';

@@ -1,0 +1,203 @@
+// KelmWatch's main window: never shown, found by the other programs under
+// "VELDAN Kelm Keyboard Monitor". Everything the monitor does starts from
+// its messages: creation runs the start-up sequence, the keyboard library
+// posts events and presence changes to it, the other programs send it
+// requests, its timers drive periodic work, and closing it runs the
+// shutdown sequence.
+//
+// Threads: every member function runs on the window's thread, except the
+// device jobs (DeviceWorkerThread). The working record and the keyboard
+// are shared with that thread under the keyboard protocol's lock, which a
+// sequence holds from start to end; a job that must stop is told through
+// the abort flag, which ends it within 100 ms.
+//
+// Keyboard connection (DeviceState and the pending arrival):
+//
+//   NEVER_OPENED(0) --open at start-up--> CONNECTED(1)
+//   0 or REMOVED(2) --arrival--> ARRIVING --2000 ms--> CONNECTED(1)
+//   ARRIVING --arrival--> ARRIVING (ignored)
+//   ARRIVING --removal--> 2 (the arrival is dropped; a state 0 also runs
+//                           the removal steps)
+//   0 or 1 --removal--> REMOVED(2);  1 --arrival--> 1 and 2 --removal--> 2 (ignored)
+//
+// Console connect and disconnect open and close the keyboard without
+// changing DeviceState.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "monitor/DeviceWorkerThread.h"
+#include "monitor/HostActions.h"
+#include "monitor/MacroPlaybackThread.h"
+#include "monitor/MonitorIds.h"
+#include "monitor/MonitorPorts.h"
+#include "monitor/PactRegistration.h"
+#include "monitor/protocol/Clock.h"
+#include "monitor/protocol/KeyboardProtocol.h"
+#include "platform/MessageLoop.h"
+#include "platform/ProcessLauncher.h"
+#include "settings/ConfigFile.h"
+#include "settings/StoreLocation.h"
+
+namespace kelm {
+
+struct MonitorPorts {
+    MessageLoop& loop;
+    TimerService& timers;
+    IWindowHost& window;
+    IWindowDirectory& windows;
+    IDeviceLibrary& device;
+    ISettingsBlock& settingsBlock;
+    IPactBlocks& pactBlocks;
+    IMonitorFiles& files;
+    ISessionNotifications& session;
+    IKeyboardRate& keyboardRate;
+    ProcessLauncher& launcher;
+    IMessageBox& messageBox;
+    IClock& clock;
+    ITrayIcon* tray = nullptr;  // no tray: no icon
+    StoreLocation where;
+    HostActions actions;
+    PactMessages pactMessages;
+    // The window is gone: the program's loop ends.
+    std::function<void()> onDestroyed;
+};
+
+class CMonitorWnd final : private IDeviceJobs, private ISetupWindow {
+public:
+    static constexpr std::chrono::milliseconds kForegroundPeriod{2000};
+    static constexpr std::chrono::milliseconds kFirstReadDelay{200};
+    static constexpr std::chrono::milliseconds kArrivalWait{2000};
+    static constexpr std::chrono::milliseconds kSoundDelay{500};
+    static constexpr std::chrono::milliseconds kShortcutFirstRepeat{1000};
+    static constexpr std::chrono::milliseconds kShortcutRepeat{100};
+    static constexpr std::chrono::milliseconds kSessionRetry{1000};
+    static constexpr int kSessionAttempts = 10;
+
+    CMonitorWnd(MonitorPorts ports, bool openSetupOnStart);
+    ~CMonitorWnd() override;
+    CMonitorWnd(const CMonitorWnd&) = delete;
+    CMonitorWnd& operator=(const CMonitorWnd&) = delete;
+
+    // The start-up sequence; false when the window cannot exist (its title
+    // is taken, or the settings block's mutex exists already), and then
+    // nothing of it is left running.
+    bool Create();
+    // The shutdown sequence (WM_CLOSE); runs once.
+    void Destroy();
+
+    // The message table: the result a sender of the message receives.
+    std::int64_t WindowProc(const WindowMessage& message);
+    void OnTimer(unsigned id);
+    // What the keyboard library posts.
+    void OnDeviceMessage(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam);
+    // Tray icon mouse actions (WM_LBUTTONDOWN and the like) and menu choices.
+    void OnSystrayNotify(std::uint32_t mouseMessage);
+    void OnCommand(std::uint32_t command);
+
+    void DispatchDeviceEvent(std::uint32_t id);
+
+    int DeviceState() const { return flags_.deviceState.load(); }
+    bool PactActive() const { return pactActive_; }
+    bool OpenSetupOnStart() const { return openSetupOnStart_; }
+    // A copy of the working record, taken under the protocol's lock.
+    SettingsRecord RecordSnapshot();
+
+private:
+    // ---- start-up and shutdown ----
+    void RegisterForPact();
+    void RegisterSessionNotification();
+    void OpenPactBlocksAtStart();
+    void Unwind();
+
+    // ---- keyboard connection ----
+    bool OpenKeyboard();
+    void CloseKeyboard();
+    void BeginArrival();
+    void CompleteArrival();
+    void Removal();
+    void OnSessionChange(std::uint64_t code);
+    void CheckFirmwareVersion();
+    void PostJob(int job, std::intptr_t argument = 0);
+    void WriteDeviceState(int device);
+
+    // ---- device jobs (DeviceWorkerThread) ----
+    void ReadAll() override;
+    void SendProfile() override;
+    void MacroRecordStage(std::uint16_t eventData) override;
+    void PostSetupReload() override;
+
+    // ---- settings and messages ----
+    std::int64_t OnApplySettings(std::uint64_t wParam);
+    void OnReloadSettings(bool withRate);
+    void ApplyKeyboardRate();
+    void OnCopyData(const WindowMessage& message);
+    bool OnRegisteredMessage(const WindowMessage& message);
+
+    // ---- keyboard events ----
+    void OnKeyboardProfile(int number);
+    void OnKeyboardBrightness(int level);
+    void OnKeyFunction(int keyNumber, int phase);
+    void OnQuickLaunch(int keyNumber);
+    void OnMedia(int code, int releaseFlag);
+    std::optional<MacroKeyInfo> CurrentKeyEntry(int keyNumber);
+    void StartMacroRecordSound(MacroRecordFeedback feedback);
+    bool IsFinalPhase() const;
+    void StartSoundTimer(unsigned id);
+    void StopSoundTimers();
+    void PlaySoundOfTimer(unsigned id);
+
+    // ---- tray, launchers ----
+    void UpdateTrayIcon();
+    void OnCustomizer();
+    void StartProgram(const std::string& relativePath, std::vector<std::string> arguments = {});
+
+    // ---- Pact ----
+    void PublishDeviceStatus(int value);
+    void OnPactKey(std::uint16_t data);
+    void ResetPactStatus();
+    void OnPactMonitorStatusChange(std::int64_t lParam);
+    void OnPactStatusFromPact();
+
+    // Runs task on the window's thread later, unless the window is gone.
+    void PostToWindow(std::function<void()> task);
+    void SetTimer(unsigned id, std::chrono::milliseconds period) { ports_.timers.SetTimer(id, period); }
+    void KillTimer(unsigned id) { ports_.timers.KillTimer(id); }
+
+    MonitorPorts ports_;
+    const std::uint32_t activateMessage_;
+    std::unique_ptr<SettingsRecord> record_;
+    OsdSetting osd_{};
+    DeviceFlags flags_;
+    bool openSetupOnStart_;
+    KeyboardProtocol protocol_;
+    PactRegistration pactRegistration_;
+    MacroPlaybackThread macroThread_;
+    DeviceWorkerThread deviceThread_;
+
+    bool created_ = false;
+    bool destroyed_ = false;
+    bool arrivalPending_ = false;
+    int sessionAttempts_ = 0;
+    bool sessionRegistered_ = false;
+
+    bool pactActive_ = false;
+    bool duoLayerLock_ = false;
+    PactStatusRecord pactIn_{};
+    AmbientLightRecord ambient_{};
+
+    std::uint16_t lastShortcut_ = 0;
+    bool firstRepeatPending_ = false;
+
+    // Tasks posted to the window hold a weak reference: they do nothing
+    // once the window is gone.
+    std::shared_ptr<int> lifetime_ = std::make_shared<int>(0);
+};
+
+}  // namespace kelm

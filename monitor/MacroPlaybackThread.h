@@ -1,0 +1,28 @@
+// MacroPlaybackThread: plays the macro the window thread has prepared,
+// each time MSG_PLAY_MACRO arrives, until WM_QUIT. A playback that runs at
+// shutdown plays to its end first: the quit is taken between playbacks.
+#pragma once
+
+#include "monitor/HostActions.h"
+#include "platform/ThreadMessageQueue.h"
+#include "platform/WorkerThread.h"
+
+namespace kelm {
+
+class MacroPlaybackThread {
+public:
+    // Without a player the thread runs and ignores what it is sent.
+    explicit MacroPlaybackThread(IMacroPlayer* player) : player_(player) {}
+
+    bool Start();
+    bool PostPlay();
+    void Stop();
+
+    static void Handle(const ThreadMessage& message, IMacroPlayer* player);
+
+private:
+    IMacroPlayer* player_;
+    WorkerThread thread_;
+};
+
+}  // namespace kelm

@@ -1,0 +1,219 @@
+// CMonitorWnd: the keyboard's events and the one-shot sound timers they
+// start.
+#include "monitor/CMonitorWnd.h"
+#include "monitor/DeviceEvents.h"
+
+namespace kelm {
+
+namespace {
+
+constexpr std::uint8_t kFnStopTimer = 0xBD;
+
+// The sound each one-shot timer plays; the profile sound is the profile
+// current when the timer fires.
+constexpr int kSoundProfileOne = 40;
+int SoundOfTimer(unsigned id, int currentProfile) {
+    switch (id) {
+        case TIMER_SOUND_PROFILE:
+            return kSoundProfileOne + currentProfile;
+        case TIMER_SOUND_WINDOWS_PROFILE:
+            return 45;
+        case TIMER_SOUND_MACRO_SELECT:
+            return 50;
+        case TIMER_SOUND_MACRO_ENTER:
+            return 51;
+        case TIMER_SOUND_MACRO_RECORDED:
+            return 52;
+        case TIMER_SOUND_MACRO_ABORTED:
+            return 53;
+        case TIMER_SOUND_KEY_NOT_AVAILABLE:
+            return 54;
+        default:
+            return -1;
+    }
+}
+
+unsigned TimerOfFeedback(MacroRecordFeedback feedback) {
+    switch (feedback) {
+        case MacroRecordFeedback::MacroSelect:
+            return TIMER_SOUND_MACRO_SELECT;
+        case MacroRecordFeedback::MacroEnter:
+            return TIMER_SOUND_MACRO_ENTER;
+        case MacroRecordFeedback::MacroRecorded:
+            return TIMER_SOUND_MACRO_RECORDED;
+        case MacroRecordFeedback::MacroAborted:
+            return TIMER_SOUND_MACRO_ABORTED;
+        case MacroRecordFeedback::KeyNotAvailable:
+            return TIMER_SOUND_KEY_NOT_AVAILABLE;
+        case MacroRecordFeedback::None:
+            break;
+    }
+    return 0;
+}
+
+std::uint16_t ShortcutWord(const MacroKeyInfo& entry) {
+    return static_cast<std::uint16_t>(entry.Events[0].KeyCode | (entry.Events[0].Action << 8));
+}
+
+}  // namespace
+
+void CMonitorWnd::DispatchDeviceEvent(std::uint32_t id) {
+    const DecodedEvent event = DecodeDeviceEvent(id);
+    switch (event.action) {
+        case DeviceAction::Profile:
+            OnKeyboardProfile(event.argument);
+            break;
+        case DeviceAction::Brightness:
+            OnKeyboardBrightness(event.argument);
+            break;
+        case DeviceAction::MacroRecord:
+            PostJob(JOB_MACRO_RECORD_STAGE, event.argument);
+            break;
+        case DeviceAction::QuickLaunch:
+            OnQuickLaunch(event.argument);
+            break;
+        case DeviceAction::Media:
+            OnMedia(event.argument, event.phase);
+            break;
+        case DeviceAction::KeyFunction:
+            OnKeyFunction(event.argument, event.phase);
+            break;
+        case DeviceAction::OpenSetup:
+            PostToWindow([this] { OnCommand(ID_CONFIGURATION); });
+            break;
+        case DeviceAction::Arrival:
+            BeginArrival();
+            break;
+        case DeviceAction::Removal:
+            Removal();
+            break;
+        case DeviceAction::PactKey:
+            OnPactKey(static_cast<std::uint16_t>(event.argument));
+            break;
+        case DeviceAction::None:
+            break;
+    }
+}
+
+// The keyboard has switched profiles itself: nothing goes back to it.
+void CMonitorWnd::OnKeyboardProfile(int number) {
+    const int slot = number - 1;
+    const auto lock = protocol_.Lock();
+    const int leaving = record_->CurrentProfile;
+    const bool announce = IsValidSlot(leaving) && record_->Profiles[leaving].SoundProfile == 1;
+    record_->CurrentProfile = slot;
+    ports_.files.WriteCurrentProfile(slot);
+    if (announce && !IsFinalPhase()) StartSoundTimer(TIMER_SOUND_PROFILE);
+    ports_.settingsBlock.PublishRecord(*record_);
+    ports_.files.WriteRepeatToRegistry(record_->Profiles[slot]);
+    ApplyKeyboardRate();
+    ports_.windows.PostMessage(kSetupTitle, MSG_SETUP_PROFILE_CHANGED, 0, 0);
+    ResetPactStatus();
+}
+
+void CMonitorWnd::OnKeyboardBrightness(int level) {
+    const auto lock = protocol_.Lock();
+    const int slot = record_->CurrentProfile;
+    if (!IsValidSlot(slot)) return;
+    record_->Profiles[slot].LtBrightness = level - 1;
+    ports_.settingsBlock.PublishRecord(*record_);
+    ports_.windows.PostMessage(kSetupTitle, MSG_SETUP_BRIGHTNESS_CHANGED, 0, 0);
+}
+
+std::optional<MacroKeyInfo> CMonitorWnd::CurrentKeyEntry(int keyNumber) {
+    const auto lock = protocol_.Lock();
+    const int slot = record_->CurrentProfile;
+    if (!IsValidSlot(slot) || keyNumber < 1 || keyNumber > kKeyCount) return std::nullopt;
+    return record_->Profiles[slot].Keys[keyNumber - 1];
+}
+
+void CMonitorWnd::OnKeyFunction(int keyNumber, int phase) {
+    const auto entry = CurrentKeyEntry(keyNumber);
+    if (!entry) return;
+    const HostActions& actions = ports_.actions;
+    switch (entry->FunctionCode) {
+        case kFnShortcut:
+            lastShortcut_ = ShortcutWord(*entry);
+            if (phase != 0) {
+                KillTimer(TIMER_SHORTCUT_REPEAT);
+                if (actions.shortcut != nullptr) actions.shortcut->ReleaseShortcut(lastShortcut_);
+            } else {
+                if (actions.shortcut != nullptr) actions.shortcut->PressShortcut(lastShortcut_);
+                firstRepeatPending_ = true;
+                SetTimer(TIMER_SHORTCUT_REPEAT, kShortcutFirstRepeat);
+            }
+            break;
+        case kFnTimer:
+        case kFnStopTimer:
+            if (actions.countdown != nullptr) actions.countdown->CountdownKey(keyNumber, phase, *entry);
+            break;
+        case kFnMacro:
+            if (phase == 0 && actions.macro != nullptr && actions.macro->StartOrAbortMacro(*entry))
+                macroThread_.PostPlay();
+            break;
+        default:
+            break;
+    }
+}
+
+void CMonitorWnd::OnQuickLaunch(int keyNumber) {
+    const auto entry = CurrentKeyEntry(keyNumber);
+    if (entry && entry->FunctionCode == kFnQuickLaunch && ports_.actions.media != nullptr)
+        ports_.actions.media->QuickLaunch(*entry);
+}
+
+void CMonitorWnd::OnMedia(int code, int releaseFlag) {
+    if (ports_.actions.media == nullptr) return;
+    int mediaOption = -1;
+    {
+        const auto lock = protocol_.Lock();
+        if (IsValidSlot(record_->CurrentProfile)) mediaOption = record_->Profiles[record_->CurrentProfile].MediaOption;
+    }
+    ports_.actions.media->MediaFunction(static_cast<std::uint8_t>(code), static_cast<std::uint8_t>(releaseFlag),
+                                        mediaOption);
+}
+
+// ---- one-shot sounds ----
+
+void CMonitorWnd::StartMacroRecordSound(MacroRecordFeedback feedback) {
+    const unsigned timer = TimerOfFeedback(feedback);
+    if (timer == 0) return;
+    bool wanted = false;
+    {
+        const auto lock = protocol_.Lock();
+        const int slot = record_->CurrentProfile;
+        wanted = IsValidSlot(slot) && record_->Profiles[slot].SoundLRecord == 1;
+    }
+    if (wanted && !IsFinalPhase()) StartSoundTimer(timer);
+}
+
+bool CMonitorWnd::IsFinalPhase() const {
+    return ports_.actions.countdown != nullptr && ports_.actions.countdown->IsFinalPhase();
+}
+
+// Of several quick events only the last one's sound plays.
+void CMonitorWnd::StartSoundTimer(unsigned id) {
+    StopSoundTimers();
+    SetTimer(id, kSoundDelay);
+}
+
+void CMonitorWnd::StopSoundTimers() {
+    for (unsigned id = kFirstSoundTimer; id <= kLastSoundTimer; ++id) KillTimer(id);
+}
+
+void CMonitorWnd::PlaySoundOfTimer(unsigned id) {
+    KillTimer(id);
+    if (ports_.actions.sounds == nullptr) return;
+    int number = -1;
+    int volume = 0;
+    {
+        const auto lock = protocol_.Lock();
+        const int slot = record_->CurrentProfile;
+        if (!IsValidSlot(slot)) return;
+        number = SoundOfTimer(id, slot);
+        volume = record_->Profiles[slot].SoundVolume;
+    }
+    if (number >= 0) ports_.actions.sounds->PlayFeedbackSound(number, volume);
+}
+
+}  // namespace kelm

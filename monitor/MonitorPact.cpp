@@ -1,0 +1,65 @@
+// CMonitorWnd: Pact status sharing with the maker's other devices.
+#include "monitor/CMonitorWnd.h"
+#include "monitor/PactKeys.h"
+
+namespace kelm {
+
+void CMonitorWnd::PublishDeviceStatus(int value) {
+    pactRegistration_.WriteDeviceStatus(value);
+    ports_.windows.PostMessage(kPactMonitorTitle, ports_.pactMessages.deviceStatusToMonitor, 0, 0);
+}
+
+void CMonitorWnd::OnPactKey(std::uint16_t data) {
+    std::optional<PactKeyRecord> out;
+    {
+        const auto lock = protocol_.Lock();
+        const int slot = record_->CurrentProfile;
+        if (!IsValidSlot(slot)) return;
+        out = PactKeyFunction(data, record_->Profiles[slot], duoLayerLock_);
+    }
+    // A record that could not be written is not announced: the Pact monitor
+    // would read whatever the block held before.
+    if (out && pactActive_ && ports_.pactBlocks.WriteStatus(out->record))
+        ports_.windows.PostMessage(kPactMonitorTitle, ports_.pactMessages.activeStatusToPact, out->wParam, 0);
+}
+
+void CMonitorWnd::ResetPactStatus() {
+    duoLayerLock_ = false;
+    if (pactActive_ && ports_.pactBlocks.WriteStatus(PactResetRecord()))
+        ports_.windows.PostMessage(kPactMonitorTitle, ports_.pactMessages.activeStatusToPact, 0, 0);
+}
+
+void CMonitorWnd::OnPactMonitorStatusChange(std::int64_t lParam) {
+    if (lParam != 0) {
+        if (ports_.pactBlocks.OpenStatus()) ports_.pactBlocks.ReadStatus(pactIn_);
+        if (ports_.pactBlocks.OpenAmbient()) ports_.pactBlocks.ReadAmbient(ambient_);
+        pactActive_ = true;
+    } else {
+        ports_.pactBlocks.CloseStatus();
+        ports_.pactBlocks.CloseAmbient();
+        pactActive_ = false;
+    }
+    UpdateTrayIcon();
+}
+
+void CMonitorWnd::OnPactStatusFromPact() {
+    if (!ports_.pactBlocks.ReadStatus(pactIn_) || !IsForThisKeyboard(pactIn_)) return;
+    protocol_.SendPactRelay({static_cast<std::uint8_t>(pactIn_.DuoLayerState & 0xFF),
+                             static_cast<std::uint8_t>(pactIn_.DuoLayerLock & 0xFF)});
+}
+
+bool CMonitorWnd::OnRegisteredMessage(const WindowMessage& m) {
+    const PactMessages& pact = ports_.pactMessages;
+    if (m.msg == pact.activeStatusFromPact) {
+        OnPactStatusFromPact();
+    } else if (m.msg == pact.monitorStatusChange) {
+        OnPactMonitorStatusChange(m.lParam);
+    } else if (m.msg == pact.ambientFromPact) {
+        ports_.pactBlocks.ReadAmbient(ambient_);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+}  // namespace kelm

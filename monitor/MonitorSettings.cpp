@@ -1,0 +1,65 @@
+// CMonitorWnd: taking settings over from the shared block, the session's
+// key repeat, and display texts from other programs.
+#include "monitor/CMonitorWnd.h"
+#include "monitor/CopyDataText.h"
+
+namespace kelm {
+
+namespace {
+
+// What KelmOSD receives with the display position: first coordinate in the
+// high word, second in the low word.
+std::int64_t OsdPositionParam(const OsdSetting& osd) {
+    const auto x = static_cast<std::uint32_t>(osd.PositionX) & 0xFFFF;
+    const auto y = static_cast<std::uint32_t>(osd.PositionY) & 0xFFFF;
+    return static_cast<std::int64_t>((x << 16) | y);
+}
+
+}  // namespace
+
+// Runs inside KelmSetup's SendMessage, so the keyboard has every change
+// before KelmSetup goes on.
+std::int64_t CMonitorWnd::OnApplySettings(std::uint64_t wParam) {
+    const auto lock = protocol_.Lock();
+    // A copy that failed left the record as it was: there is nothing new to
+    // apply, and the record's flags could be those of an earlier apply.
+    if (!ports_.settingsBlock.CopyToRecord(*record_)) return 0;
+    ApplyKeyboardRate();
+    ports_.files.LoadOsdSetting(osd_);
+    ports_.windows.PostMessage(kOsdTitle, MSG_OSD_POSITION, 0, OsdPositionParam(osd_));
+    if (flags_.deviceState.load() == kDeviceConnected) {
+        if (wParam == 1)
+            protocol_.ResetKeyboard();
+        else
+            protocol_.WriteChangedSettings();
+        ResetPactStatus();
+    }
+    return 0;
+}
+
+void CMonitorWnd::OnReloadSettings(bool withRate) {
+    const auto lock = protocol_.Lock();
+    ports_.settingsBlock.CopyToRecord(*record_);
+    if (withRate) ApplyKeyboardRate();
+}
+
+void CMonitorWnd::ApplyKeyboardRate() {
+    int delay = 0;
+    int speed = 0;
+    {
+        const auto lock = protocol_.Lock();
+        const int slot = record_->CurrentProfile;
+        if (!IsValidSlot(slot)) return;
+        delay = record_->Profiles[slot].KBDelay;
+        speed = record_->Profiles[slot].KBSpeed;
+    }
+    ports_.keyboardRate.Apply(delay, speed);
+}
+
+void CMonitorWnd::OnCopyData(const WindowMessage& message) {
+    const auto text = DisplayTextFromCopyData(message);
+    if (text && ports_.actions.display != nullptr)
+        ports_.actions.display->ShowDisplayText(*text, flags_.deviceState.load() == kDeviceConnected);
+}
+
+}  // namespace kelm

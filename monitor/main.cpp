@@ -1,0 +1,147 @@
+// KelmWatch: the keyboard monitor of the user's session.
+//
+// With a display and a notification area it runs on Qt's event loop and
+// shows its tray icon; anywhere else (a console, a service, a test) it runs
+// headless on the suite's own event loop, with everything but the icon.
+#include <QCoreApplication>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <optional>
+
+#include "monitor/CMonitorApp.h"
+#include "monitor/CMonitorWnd.h"
+#include "monitor/PactBlocks.h"
+#include "monitor/SessionPorts.h"
+#include "monitor/SettingsBlock.h"
+#include "monitor/ShutdownSignals.h"
+#include "monitor/SystemPorts.h"
+#include "platform/Debug.h"
+#include "platform/EventLoop.h"
+#include "platform/ProcessLauncher.h"
+#include "platform/gui/GuiApplication.h"
+#include "platform/gui/QtMessageLoop.h"
+#include "platform/gui/TrayIcon.h"
+
+namespace kelm {
+namespace {
+
+bool DisplayNamed() {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+        const char* value = std::getenv(name);
+        if (value != nullptr && *value != '\0') return true;
+    }
+    return false;
+}
+
+// The loop the window runs on, whichever it is.
+struct ProgramLoop {
+    MessageLoop& loop;
+    TimerService& timers;
+    std::function<void(std::function<void(unsigned)>)> setTimerHandler;
+    std::function<int()> run;
+    std::function<void()> quit;
+};
+
+int RunMonitor(ProgramLoop program, const PactMessages& pactMessages, bool openSetupOnStart, TrayIcon* trayIcon) {
+    const StoreLocation where = StoreLocation::FromEnvironment();
+    SystemWindowDirectory windows;
+    EndpointWindowHost host(program.loop);
+    DevBridgeLibrary device(where.programFolder, program.loop);
+    SettingsBlock settingsBlock;
+    SessionMessageBox messageBox;
+    PactBlocks pactBlocks(messageBox);
+    StoreMonitorFiles files(where);
+    LogindSessionNotifications session(program.loop);
+    XkbKeyboardRate keyboardRate;
+    SystemLauncher launcher;
+    SystemClock clock;
+    std::optional<QtTrayIcon> tray;
+    if (trayIcon != nullptr) tray.emplace(*trayIcon);
+
+    MonitorPorts ports{.loop = program.loop,
+                       .timers = program.timers,
+                       .window = host,
+                       .windows = windows,
+                       .device = device,
+                       .settingsBlock = settingsBlock,
+                       .pactBlocks = pactBlocks,
+                       .files = files,
+                       .session = session,
+                       .keyboardRate = keyboardRate,
+                       .launcher = launcher,
+                       .messageBox = messageBox,
+                       .clock = clock,
+                       .tray = tray ? &*tray : nullptr,
+                       .where = where,
+                       // Macro playback, shortcuts, the countdown, sounds,
+                       // media players, display texts and the foreground
+                       // rule are not part of this program yet.
+                       .actions = HostActions{},
+                       .pactMessages = pactMessages,
+                       .onDestroyed = program.quit};
+
+    CMonitorWnd window(std::move(ports), openSetupOnStart);
+    if (trayIcon != nullptr) {
+        trayIcon->onLeftButtonDown = [&window] { window.OnSystrayNotify(WM_LBUTTONDOWN); };
+        trayIcon->onLeftDoubleClick = [&window] { window.OnSystrayNotify(WM_LBUTTONDBLCLK); };
+        trayIcon->onCommand = [&window](unsigned id) { window.OnCommand(id); };
+        // Double clicks are traced by the window's handler; the menu, which
+        // the icon opens by itself, only here.
+        trayIcon->onTrace = [](const char* line) {
+            if (std::strstr(line, "WM_RBUTTONDOWN") != nullptr) DebugOutput("%s", line);
+        };
+    }
+    program.setTimerHandler([&window](unsigned id) { window.OnTimer(id); });
+    const auto shutdownSignals = ShutdownSignals::Watch(program.loop, [&window] {
+        WindowMessage close;
+        close.msg = WM_CLOSE;
+        window.WindowProc(close);
+    });
+    if (!window.Create()) return 1;
+    return program.run();
+}
+
+int Main(int argc, char** argv) {
+    // Before any thread exists, so that every thread leaves these signals to
+    // the loop.
+    ShutdownSignals::Block();
+    const bool openSetupOnStart = CMonitorApp::OpenSetupRequested(argc, argv);
+    SystemWindowDirectory windows;
+    CMonitorApp app;
+    switch (app.InitInstance(openSetupOnStart, windows)) {
+        case CMonitorApp::Instance::Running:
+            return 0;
+        case CMonitorApp::Instance::Failed:
+            std::fprintf(stderr, "KelmWatch: the runtime folder cannot be used\n");
+            return 1;
+        case CMonitorApp::Instance::First:
+            break;
+    }
+    const PactMessages pactMessages = PactMessages::Register();
+
+    std::unique_ptr<QCoreApplication> qtApplication;
+    if (DisplayNamed()) qtApplication = CreateApplication(argc, argv);
+    int code = 1;
+    if (qtApplication && TrayIcon::Available()) {
+        QtMessageLoop loop;
+        TrayIcon trayIcon;
+        ProgramLoop program{loop, loop, [&loop](auto handler) { loop.SetTimerHandler(std::move(handler)); },
+                            [] { return QCoreApplication::exec(); }, [] { QCoreApplication::quit(); }};
+        code = RunMonitor(program, pactMessages, openSetupOnStart, &trayIcon);
+    } else {
+        qtApplication.reset();
+        auto loop = EventLoop::Create();
+        if (!loop) return 1;
+        ProgramLoop program{*loop, *loop, [&loop](auto handler) { loop->SetTimerHandler(std::move(handler)); },
+                            [&loop] { return loop->Run(); }, [&loop] { loop->Quit(0); }};
+        code = RunMonitor(program, pactMessages, openSetupOnStart, nullptr);
+    }
+    app.ExitInstance();
+    return code;
+}
+
+}  // namespace
+}  // namespace kelm
+
+int main(int argc, char** argv) { return kelm::Main(argc, argv); }

@@ -1,0 +1,210 @@
+#include "platform/SessionWatcher.h"
+
+#include <systemd/sd-bus.h>
+
+#include <chrono>
+#include <cstring>
+#include <string>
+
+#include "platform/Debug.h"
+
+namespace kelm {
+
+namespace {
+
+constexpr const char* kLogin = "org.freedesktop.login1";
+constexpr const char* kManagerPath = "/org/freedesktop/login1";
+constexpr const char* kManager = "org.freedesktop.login1.Manager";
+constexpr const char* kSession = "org.freedesktop.login1.Session";
+constexpr const char* kUser = "org.freedesktop.login1.User";
+constexpr const char* kOwnUserPath = "/org/freedesktop/login1/user/self";
+constexpr const char* kProperties = "org.freedesktop.DBus.Properties";
+
+// logind answers at once; a bus that does not answer in this time is
+// treated as absent rather than stalling the program's start.
+constexpr std::chrono::microseconds kCallTimeout = std::chrono::seconds(5);
+
+struct BusCloser {
+    void operator()(sd_bus* bus) const { sd_bus_flush_close_unref(bus); }
+};
+struct SlotReleaser {
+    void operator()(sd_bus_slot* slot) const { sd_bus_slot_unref(slot); }
+};
+struct MessageReleaser {
+    void operator()(sd_bus_message* message) const { sd_bus_message_unref(message); }
+};
+using Bus = std::unique_ptr<sd_bus, BusCloser>;
+using Slot = std::unique_ptr<sd_bus_slot, SlotReleaser>;
+using Message = std::unique_ptr<sd_bus_message, MessageReleaser>;
+
+class BusError {
+public:
+    BusError() = default;
+    ~BusError() { sd_bus_error_free(&error_); }
+    BusError(const BusError&) = delete;
+    BusError& operator=(const BusError&) = delete;
+    sd_bus_error* operator&() { return &error_; }
+
+private:
+    sd_bus_error error_ = SD_BUS_ERROR_NULL;
+};
+
+// The object path of the session to follow, or "" when there is none.
+std::string FindSession(sd_bus* bus) {
+    {
+        BusError error;
+        sd_bus_message* reply = nullptr;
+        // Pid 0: logind takes the caller's own, as it sees it.
+        if (sd_bus_call_method(bus, kLogin, kManagerPath, kManager, "GetSessionByPID", &error, &reply, "u",
+                               std::uint32_t{0}) >= 0) {
+            const Message owned(reply);
+            const char* path = nullptr;
+            if (sd_bus_message_read(reply, "o", &path) >= 0) return path;
+        }
+    }
+    // Started outside a session (by the user's service manager, say): the
+    // session the user's desktop runs in.
+    BusError error;
+    sd_bus_message* reply = nullptr;
+    if (sd_bus_get_property(bus, kLogin, kOwnUserPath, kUser, "Display", &error, &reply, "(so)") < 0) return "";
+    const Message owned(reply);
+    const char* id = nullptr;
+    const char* path = nullptr;
+    if (sd_bus_message_read(reply, "(so)", &id, &path) < 0 || *id == '\0') return "";
+    return path;
+}
+
+bool ReadActive(sd_bus* bus, const std::string& session, bool& active) {
+    BusError error;
+    int value = 0;
+    if (sd_bus_get_property_trivial(bus, kLogin, session.c_str(), kSession, "Active", &error, 'b', &value) < 0)
+        return false;
+    active = value != 0;
+    return true;
+}
+
+// Watches one session. States: Watching (bus fd watched, signals
+// processed) -> Lost (the bus connection failed: unwatched, silent until
+// destroyed).
+class LogindSessionWatcher final : public SessionWatcher {
+public:
+    LogindSessionWatcher(MessageLoop& loop, Bus bus, std::string session, std::function<void(bool)> onChange)
+        : loop_(loop), bus_(std::move(bus)), session_(std::move(session)), onChange_(std::move(onChange)) {}
+
+    ~LogindSessionWatcher() override {
+        *alive_ = false;
+        if (watch_ != 0) loop_.Unwatch(watch_);
+    }
+
+    bool Begin() {
+        // Subscribed before the first read, so no change can fall between.
+        sd_bus_slot* slot = nullptr;
+        if (sd_bus_match_signal(bus_.get(), &slot, kLogin, session_.c_str(), kProperties, "PropertiesChanged",
+                                &LogindSessionWatcher::OnPropertiesChanged, this) < 0)
+            return false;
+        match_.reset(slot);
+        if (!ReadActive(bus_.get(), session_, active_)) return false;
+        const int fd = sd_bus_get_fd(bus_.get());
+        if (fd < 0) return false;
+        watch_ = loop_.Watch(fd, [this] { Process(); });
+        if (watch_ == 0) return false;
+        // Signals that arrived with the replies above are queued already
+        // and would not make the descriptor readable again.
+        Process();
+        return true;
+    }
+
+private:
+    static int OnPropertiesChanged(sd_bus_message* message, void* self, sd_bus_error*) {
+        static_cast<LogindSessionWatcher*>(self)->Read(message);
+        return 0;
+    }
+
+    // PropertiesChanged (s interface, a{sv} changed, as invalidated).
+    void Read(sd_bus_message* message) {
+        const char* interface = nullptr;
+        if (sd_bus_message_read(message, "s", &interface) < 0 || std::strcmp(interface, kSession) != 0) return;
+        if (sd_bus_message_enter_container(message, 'a', "{sv}") < 0) return Refresh();
+        int entered;
+        while ((entered = sd_bus_message_enter_container(message, 'e', "sv")) > 0) {
+            const char* name = nullptr;
+            if (sd_bus_message_read(message, "s", &name) < 0) return Refresh();
+            if (std::strcmp(name, "Active") == 0) {
+                int value = 0;
+                // Anything but a boolean is not to be believed: ask again.
+                if (sd_bus_message_read(message, "v", "b", &value) < 0) return Refresh();
+                Update(value != 0);
+            } else if (sd_bus_message_skip(message, "v") < 0) {
+                return Refresh();
+            }
+            if (sd_bus_message_exit_container(message) < 0) return Refresh();
+        }
+        if (entered < 0 || sd_bus_message_exit_container(message) < 0) return Refresh();
+        // A property may also be named as changed without its value.
+        if (sd_bus_message_enter_container(message, 'a', "s") < 0) return;
+        const char* name = nullptr;
+        while (sd_bus_message_read(message, "s", &name) > 0)
+            if (std::strcmp(name, "Active") == 0) refresh_ = true;
+    }
+
+    void Refresh() { refresh_ = true; }
+
+    // Handles everything the bus has received; a value to read again is
+    // read once the signal callbacks are done, since a blocking call does
+    // not belong inside one.
+    void Process() {
+        for (;;) {
+            const int r = sd_bus_process(bus_.get(), nullptr);
+            if (r < 0) return Lose(r);
+            if (r > 0) continue;
+            if (!refresh_) return;
+            refresh_ = false;
+            bool active = active_;
+            if (ReadActive(bus_.get(), session_, active)) Update(active);
+        }
+    }
+
+    void Update(bool active) {
+        if (active == active_) return;
+        active_ = active;
+        // Reported from the loop, after the bus work: the receiver may do
+        // anything there, even destroy this watcher.
+        loop_.Post([alive = alive_, onChange = onChange_, active] {
+            if (*alive) onChange(active);
+        });
+    }
+
+    void Lose(int error) {
+        DebugOutput("SessionWatcher: system bus lost (%s)\n", std::strerror(-error));
+        loop_.Unwatch(watch_);
+        watch_ = 0;
+    }
+
+    MessageLoop& loop_;
+    Bus bus_;
+    Slot match_;
+    std::string session_;
+    std::function<void(bool)> onChange_;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    MessageLoop::WatchId watch_ = 0;
+    bool active_ = false;
+    bool refresh_ = false;
+};
+
+}  // namespace
+
+SessionWatcher::~SessionWatcher() = default;
+
+std::unique_ptr<SessionWatcher> SessionWatcher::Start(MessageLoop& loop, std::function<void(bool active)> onChange) {
+    sd_bus* raw = nullptr;
+    if (sd_bus_open_system(&raw) < 0) return nullptr;
+    Bus bus(raw);
+    sd_bus_set_method_call_timeout(bus.get(), static_cast<std::uint64_t>(kCallTimeout.count()));
+    std::string session = FindSession(bus.get());
+    if (session.empty()) return nullptr;
+    auto watcher = std::make_unique<LogindSessionWatcher>(loop, std::move(bus), std::move(session), std::move(onChange));
+    if (!watcher->Begin()) return nullptr;
+    return watcher;
+}
+
+}  // namespace kelm

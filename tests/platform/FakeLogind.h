@@ -1,0 +1,69 @@
+// A private message bus (dbus-daemon) with a stand-in for systemd-logind on
+// it, so that session notifications can be tested on machines that have
+// neither. The stand-in answers what the session watcher asks and emits
+// the Active property's changes when a test says so.
+#pragma once
+
+#include <systemd/sd-bus.h>
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "tests/platform/TestServer.h"
+
+namespace kelm::test {
+
+// A dbus-daemon of its own in folder; nullptr when dbus-daemon is missing.
+class PrivateBus {
+public:
+    static std::unique_ptr<PrivateBus> Start(const std::string& folder);
+    const std::string& Address() const { return server_->Announcement(); }
+    void Stop() { server_->Stop(); }
+
+private:
+    explicit PrivateBus(std::unique_ptr<TestServer> server) : server_(std::move(server)) {}
+    std::unique_ptr<TestServer> server_;
+};
+
+class FakeLogind {
+public:
+    static constexpr const char* kSessionPath = "/org/freedesktop/login1/session/c2";
+
+    struct Options {
+        bool callerHasSession = true;  // GetSessionByPID finds one
+        bool userHasDisplay = true;    // the user's Display session is c2
+        bool active = true;
+    };
+
+    // nullptr when it cannot take the name on the bus.
+    static std::unique_ptr<FakeLogind> Start(const std::string& busAddress, Options options);
+    ~FakeLogind();
+    FakeLogind(const FakeLogind&) = delete;
+    FakeLogind& operator=(const FakeLogind&) = delete;
+
+    // How the change is told: with the new value, by naming the property
+    // as invalidated, or with a value of the wrong type.
+    enum class Signal { WithValue, Invalidated, WrongType };
+    void SetActive(bool active, Signal signal = Signal::WithValue);
+    // A PropertiesChanged of Active = value for another object path.
+    void SignalOtherSession(bool value);
+
+private:
+    FakeLogind() = default;
+    static int Handle(sd_bus_message* message, void* self, sd_bus_error* error);
+    int Answer(sd_bus_message* message);
+    void Emit(const char* path, bool active, Signal signal);
+    void Serve();
+
+    std::mutex mutex_;  // sd-bus is not thread-safe: the bus and the state
+    sd_bus* bus_ = nullptr;
+    sd_bus_slot* slot_ = nullptr;
+    Options options_;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+}  // namespace kelm::test

@@ -1,0 +1,35 @@
+// What `kelmctl keyboard dump` reads: everything the keyboard holds, read
+// with the monitor's own read-back sequence, without changing the keyboard
+// and without touching a settings file.
+#pragma once
+
+#include <iosfwd>
+#include <memory>
+#include <string>
+
+#include "monitor/protocol/Clock.h"
+#include "monitor/protocol/FeatureDevice.h"
+#include "settings/SettingsRecord.h"
+#include "tools/kelmctl/Json.h"
+
+namespace kelm::ctl {
+
+struct KeyboardContents {
+    int FWVersion = 0;
+    // CurrentProfile as the keyboard names it, -1 when it named none of
+    // 0..4. The profiles hold what the keyboard keeps; the fields that live
+    // only in the settings files (names, game files, key repeat, sounds,
+    // timers, quick launch) hold the defaults of their slot.
+    std::unique_ptr<SettingsRecord> record;
+};
+
+// Reads the whole keyboard; progress, when given, gets a line per report.
+// A dump is whole or nothing: false, with the reason in error, when any
+// report could not be read.
+bool ReadKeyboard(IFeatureDevice& keyboard, IClock& clock, std::ostream* progress, KeyboardContents& contents,
+                  std::string& error);
+
+// {"FWVersion", "CurrentProfile", "Profiles": [five profiles as ProfileJson.h shows them]}
+Json KeyboardToJson(const KeyboardContents& contents);
+
+}  // namespace kelm::ctl
