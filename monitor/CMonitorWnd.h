@@ -104,6 +104,7 @@ public:
     void DispatchDeviceEvent(std::uint32_t id);
 
     int DeviceState() const { return flags_.deviceState.load(); }
+    const DeviceFlags& Flags() const { return flags_; }
     bool PactActive() const { return pactActive_; }
     bool OpenSetupOnStart() const { return openSetupOnStart_; }
     // A copy of the working record, taken under the protocol's lock.
@@ -138,7 +139,7 @@ private:
     void OnReloadSettings(bool withRate);
     void ApplyKeyboardRate();
     void OnCopyData(const WindowMessage& message);
-    bool OnRegisteredMessage(const WindowMessage& message);
+    void OnRegisteredMessage(const WindowMessage& message);
 
     // ---- keyboard events ----
     void OnKeyboardProfile(int number);

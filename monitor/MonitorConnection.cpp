@@ -91,7 +91,11 @@ void CMonitorWnd::CheckFirmwareVersion() {
     StartProgram("FlashPack/KelmFlash", {std::to_string(*argument)});
 }
 
-void CMonitorWnd::PostJob(int job, std::intptr_t argument) { deviceThread_.PostJob(job, argument); }
+// A job asked for while the keyboard is away is dropped then, not when the
+// worker comes to it, by which time the keyboard may be back.
+void CMonitorWnd::PostJob(int job, std::intptr_t argument) {
+    if (flags_.deviceState.load() == kDeviceConnected) deviceThread_.PostJob(job, argument);
+}
 
 void CMonitorWnd::WriteDeviceState(int device) {
     // The worker saves the same file; the lock keeps the two from
@@ -103,11 +107,11 @@ void CMonitorWnd::WriteDeviceState(int device) {
 // ---- jobs, on DeviceWorkerThread ----
 
 void CMonitorWnd::ReadAll() {
-    // One hold of the lock for both steps, so that the shutdown's host state
-    // 0 can never be followed by this job's 1.
+    // One hold of the lock for both steps, and no 1 once the shutdown has
+    // begun: the keyboard's last host state must be the shutdown's 0.
     const auto lock = protocol_.Lock();
     protocol_.ReadAllFromKeyboard();
-    protocol_.SendHostState(1);
+    if (!flags_.stopping.load()) protocol_.SendHostState(1);
 }
 
 void CMonitorWnd::SendProfile() { protocol_.SendCurrentProfile(); }

@@ -48,7 +48,7 @@ void CMonitorWnd::OnPactStatusFromPact() {
                              static_cast<std::uint8_t>(pactIn_.DuoLayerLock & 0xFF)});
 }
 
-bool CMonitorWnd::OnRegisteredMessage(const WindowMessage& m) {
+void CMonitorWnd::OnRegisteredMessage(const WindowMessage& m) {
     const PactMessages& pact = ports_.pactMessages;
     if (m.msg == pact.activeStatusFromPact) {
         OnPactStatusFromPact();
@@ -56,10 +56,7 @@ bool CMonitorWnd::OnRegisteredMessage(const WindowMessage& m) {
         OnPactMonitorStatusChange(m.lParam);
     } else if (m.msg == pact.ambientFromPact) {
         ports_.pactBlocks.ReadAmbient(ambient_);
-    } else {
-        return false;
     }
-    return true;
 }
 
 }  // namespace kelm

@@ -40,8 +40,9 @@ bool ApplyKeyboardRate(int kbDelay, int kbSpeed) {
     int opcode = 0, event = 0, error = 0;
     int major = XkbMajorVersion, minor = XkbMinorVersion;
     if (!XkbQueryExtension(display.get(), &opcode, &event, &error, &major, &minor)) return false;
-    const bool sent = XkbSetAutoRepeatRate(display.get(), XkbUseCoreKbd, static_cast<unsigned>(RepeatDelayMilliseconds(kbDelay)),
-                                           static_cast<unsigned>(RepeatIntervalMilliseconds(kbSpeed))) != 0;
+    const bool sent =
+        XkbSetAutoRepeatRate(display.get(), XkbUseCoreKbd, static_cast<unsigned>(RepeatDelayMilliseconds(kbDelay)),
+                             static_cast<unsigned>(RepeatIntervalMilliseconds(kbSpeed))) != 0;
     // The request must reach the server before the connection closes.
     XSync(display.get(), False);
     return sent;

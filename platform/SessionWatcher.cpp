@@ -46,7 +46,7 @@ public:
     sd_bus_error* operator&() { return &error_; }
 
 private:
-    sd_bus_error error_ = SD_BUS_ERROR_NULL;
+    sd_bus_error error_{};  // SD_BUS_ERROR_NULL, which is C only
 };
 
 // The object path of the session to follow, or "" when there is none.
@@ -202,7 +202,8 @@ std::unique_ptr<SessionWatcher> SessionWatcher::Start(MessageLoop& loop, std::fu
     sd_bus_set_method_call_timeout(bus.get(), static_cast<std::uint64_t>(kCallTimeout.count()));
     std::string session = FindSession(bus.get());
     if (session.empty()) return nullptr;
-    auto watcher = std::make_unique<LogindSessionWatcher>(loop, std::move(bus), std::move(session), std::move(onChange));
+    auto watcher =
+        std::make_unique<LogindSessionWatcher>(loop, std::move(bus), std::move(session), std::move(onChange));
     if (!watcher->Begin()) return nullptr;
     return watcher;
 }

@@ -32,8 +32,7 @@ MessageLoop::WatchId QtMessageLoop::Watch(int fd, std::function<void()> onReady)
     auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, context_.get());
     // A read notifier also fires when the peer hangs up, as the loop
     // interface promises.
-    QObject::connect(notifier, &QSocketNotifier::activated, notifier,
-                     [callback = std::move(onReady)] { callback(); });
+    QObject::connect(notifier, &QSocketNotifier::activated, notifier, [callback = std::move(onReady)] { callback(); });
     watches_.emplace(id, notifier);
     return id;
 }

@@ -9,7 +9,11 @@
 
 namespace kelm {
 
-TrayIcon::TrayIcon() : context_(std::make_unique<QObject>()), menu_(std::make_unique<QMenu>()) {
+TrayIcon::TrayIcon() : context_(std::make_unique<QObject>()) {}
+
+QMenu& TrayIcon::Menu() {
+    if (menu_) return *menu_;
+    menu_ = std::make_unique<QMenu>();
     QAction* configuration = menu_->addAction(QStringLiteral("Configuration"));
     QFont bold = configuration->font();
     bold.setBold(true);
@@ -24,6 +28,7 @@ TrayIcon::TrayIcon() : context_(std::make_unique<QObject>()), menu_(std::make_un
     // (some notification areas never report the click itself).
     QObject::connect(menu_.get(), &QMenu::aboutToShow, context_.get(),
                      [this] { Trace("OnSystrayNotify WM_RBUTTONDOWN\n"); });
+    return *menu_;
 }
 
 TrayIcon::~TrayIcon() { Remove(); }
@@ -36,7 +41,7 @@ bool TrayIcon::Add() {
     if (!icon_) {
         icon_ = std::make_unique<QSystemTrayIcon>(KeyboardIcon());
         icon_->setToolTip(QStringLiteral("VELDAN Kelm"));
-        icon_->setContextMenu(menu_.get());
+        icon_->setContextMenu(&Menu());
         QObject::connect(icon_.get(), &QSystemTrayIcon::activated, context_.get(),
                          [this](QSystemTrayIcon::ActivationReason reason) { Activated(reason); });
     }

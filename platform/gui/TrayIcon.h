@@ -3,6 +3,9 @@
 // bold) and "Exit". Where the desktop has no notification area (no display,
 // no tray host) the icon simply is not there, as the system has none.
 //
+// Needs a QApplication only once the icon is added or its menu is asked
+// for, so a headless program may keep one and find it never available.
+//
 // The callbacks run on the GUI thread: onLeftButtonDown for a click,
 // onLeftDoubleClick for a double click, onCommand with kCommandConfiguration
 // or kCommandExit for a menu choice (delivered once the menu has closed, so
@@ -47,14 +50,15 @@ public:
     // What the desktop reports of the mouse on the icon; public so that it
     // can be driven where no notification area exists.
     void Activated(QSystemTrayIcon::ActivationReason reason);
-    QMenu& Menu() { return *menu_; }
+    // The right button's menu, made when first needed.
+    QMenu& Menu();
 
 private:
     void Trace(const char* line);
     void DeliverCommand(unsigned id);
 
-    std::unique_ptr<QObject> context_;  // target of the queued commands
-    std::unique_ptr<QMenu> menu_;
+    std::unique_ptr<QObject> context_;       // target of the queued commands
+    std::unique_ptr<QMenu> menu_;            // made by the first Menu
     std::unique_ptr<QSystemTrayIcon> icon_;  // made by the first Add
     bool shown_ = false;
 };

@@ -94,8 +94,7 @@ int FakeLogind::Answer(sd_bus_message* message) {
         if (options_.userHasDisplay) return sd_bus_reply_method_return(message, "v", "(so)", "c2", kSessionPath);
         return sd_bus_reply_method_return(message, "v", "(so)", "", "/");
     }
-    if (path == kSessionPath && std::strcmp(interface, kSessionInterface) == 0 &&
-        std::strcmp(property, "Active") == 0)
+    if (path == kSessionPath && std::strcmp(interface, kSessionInterface) == 0 && std::strcmp(property, "Active") == 0)
         return sd_bus_reply_method_return(message, "v", "b", options_.active ? 1 : 0);
     return sd_bus_reply_method_errorf(message, "org.freedesktop.DBus.Error.UnknownProperty", "no such property");
 }

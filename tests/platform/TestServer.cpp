@@ -46,6 +46,23 @@ bool ProgramInstalled(const std::string& name) {
     return false;
 }
 
+pid_t TestServer::Fork(const std::string& program, std::vector<std::string>& args, int announceFd) {
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (std::string& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    const pid_t pid = ::fork();
+    if (pid != 0) return pid;
+    // Only the announcing descriptor and /dev/null survive the exec.
+    if (announceFd >= 0) ::fcntl(announceFd, F_SETFD, 0);
+    const int null = ::open("/dev/null", O_RDWR);
+    ::dup2(null, 0);
+    ::dup2(null, 1);
+    ::dup2(null, 2);
+    ::execvp(program.c_str(), argv.data());
+    ::_exit(127);
+}
+
 std::unique_ptr<TestServer> TestServer::Start(const std::string& program, std::vector<std::string> args) {
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0) return nullptr;
@@ -55,28 +72,19 @@ std::unique_ptr<TestServer> TestServer::Start(const std::string& program, std::v
         const std::size_t at = arg.find(kAnnounceFd);
         if (at != std::string::npos) arg.replace(at, std::string(kAnnounceFd).size(), std::to_string(fds[1]));
     }
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(program.c_str()));
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-
-    const pid_t pid = ::fork();
+    const pid_t pid = Fork(program, args, fds[1]);
     if (pid < 0) return nullptr;
-    if (pid == 0) {
-        // Only the announcing descriptor and /dev/null survive the exec.
-        ::fcntl(fds[1], F_SETFD, 0);
-        const int null = ::open("/dev/null", O_RDWR);
-        ::dup2(null, 0);
-        ::dup2(null, 1);
-        ::dup2(null, 2);
-        ::execvp(program.c_str(), argv.data());
-        ::_exit(127);
-    }
     writeEnd.Reset();
     std::string line = ReadLine(readEnd.Get());
     auto server = std::unique_ptr<TestServer>(new TestServer(pid, std::move(line)));
     if (server->announcement_.empty()) return nullptr;  // the destructor ends it
     return server;
+}
+
+std::unique_ptr<TestServer> TestServer::Spawn(const std::string& program, std::vector<std::string> args) {
+    const pid_t pid = Fork(program, args, -1);
+    if (pid < 0) return nullptr;
+    return std::unique_ptr<TestServer>(new TestServer(pid, ""));
 }
 
 TestServer::~TestServer() { Stop(); }

@@ -24,6 +24,9 @@ public:
     // to ten seconds for its first line. nullptr when it cannot be started,
     // ends or stays silent.
     static std::unique_ptr<TestServer> Start(const std::string& program, std::vector<std::string> args);
+    // Starts program with args without waiting for anything; nullptr when
+    // it cannot be started. The test learns of its readiness its own way.
+    static std::unique_ptr<TestServer> Spawn(const std::string& program, std::vector<std::string> args);
     ~TestServer();
     TestServer(const TestServer&) = delete;
     TestServer& operator=(const TestServer&) = delete;
@@ -35,6 +38,8 @@ public:
 
 private:
     TestServer(pid_t pid, std::string announcement) : pid_(pid), announcement_(std::move(announcement)) {}
+    // The child's pid, or -1; announceFd stays open across the exec.
+    static pid_t Fork(const std::string& program, std::vector<std::string>& args, int announceFd);
     pid_t pid_;
     std::string announcement_;
 };

@@ -8,10 +8,10 @@ namespace kelm::ctl {
 namespace {
 
 constexpr std::array<std::string_view, kKeyCount> kKeyNames = {
-    "M1",  "M2",  "M3",  "M4",  "M5",  "EM1", "EM2", "EM3", "EM4", "EM5",    "1",      "2",   "3",   "4",   "5",
-    "Q",   "W",   "E",   "R",   "T",   "A",   "S",   "D",   "F",   "G",      "Z",      "X",   "C",   "V",   "B",
-    "T1",  "T2",  "T3",  "ET1", "ET2", "ET3", "F1",  "F2",  "F3",  "F4",     "F5",     "F6",  "F7",  "F8",  "F9",
-    "F10", "F11", "F12", "MM1", "MM2", "MM3", "MM4", "MM5", "MM6", "MM7",    "MM8",    "CapsLk", "ECapsLk"};
+    "M1",  "M2",  "M3",  "M4",  "M5",  "EM1", "EM2", "EM3", "EM4", "EM5", "1",   "2",      "3",      "4",  "5",
+    "Q",   "W",   "E",   "R",   "T",   "A",   "S",   "D",   "F",   "G",   "Z",   "X",      "C",      "V",  "B",
+    "T1",  "T2",  "T3",  "ET1", "ET2", "ET3", "F1",  "F2",  "F3",  "F4",  "F5",  "F6",     "F7",     "F8", "F9",
+    "F10", "F11", "F12", "MM1", "MM2", "MM3", "MM4", "MM5", "MM6", "MM7", "MM8", "CapsLk", "ECapsLk"};
 
 std::string KeysOf(const std::int32_t (&changed)[kKeyCount]) {
     std::string keys;
@@ -38,9 +38,8 @@ void MarkChangedKeys(const SettingsRecord& applied, SettingsRecord& working) {
     for (int p = 0; p < kProfileCount; ++p)
         for (int k = 0; k < kKeyCount; ++k)
             working.Flags.KeyChanged[p][k] =
-                std::memcmp(&applied.Profiles[p].Keys[k], &working.Profiles[p].Keys[k], sizeof(MacroKeyInfo)) != 0
-                    ? 1
-                    : 0;
+                std::memcmp(&applied.Profiles[p].Keys[k], &working.Profiles[p].Keys[k], sizeof(MacroKeyInfo)) != 0 ? 1
+                                                                                                                   : 0;
 }
 
 std::string DescribeChangeFlags(const ChangeFlags& flags) {

@@ -1,6 +1,7 @@
 #include "tools/kelmctl/Commands.h"
 
 #include "tools/kelmctl/KeyboardCommands.h"
+#include "tools/kelmctl/MonitorCommands.h"
 #include "tools/kelmctl/ProfileCommands.h"
 #include "tools/kelmctl/ProfileJson.h"
 #include "tools/kelmctl/StoreCommands.h"
@@ -175,6 +176,40 @@ std::string KeyboardDumpHelp() {
            kProgramFolderOption + "  --verbose   report each report read, on standard error\n";
 }
 
+std::string StatusHelp() {
+    return std::string(
+               "Shows whether KelmWatch runs, the keyboard's state as KelmWatch last saved it\n"
+               "([Setting] Device of config.ini), the current profile and the keyboard's\n"
+               "firmware version ([Setting] FWVersion; \"N/A\" when unknown). The current\n"
+               "profile comes from KelmWatch's shared settings block while it runs, else from\n"
+               "config.ini and the slot files. Profiles are numbered 1..5.\n"
+               "\n"
+               "--json prints {\"KelmWatch\": true|false, \"Device\": 1|0|null,\n"
+               "  \"CurrentProfile\": 0..4 or -1 for none, \"ProfileName\", \"ProfileSource\":\n"
+               "  \"KelmWatch\"|\"config.ini\", \"FWVersion\": number|null, \"Firmware\": \"1.15\"}\n"
+               "with CurrentProfile as the record holds it (0 is Profile 1).\n"
+               "\n") +
+           kProgramFolderOption + "  --json      print JSON\n";
+}
+
+std::string ApplyHelp() {
+    return std::string(
+               "Does what Apply does in the configuration program: the settings saved in the\n"
+               "program folder (config.ini and the five slot files) go to KelmWatch, which\n"
+               "writes to the keyboard what differs from what it holds (the current profile,\n"
+               "key entries, switchable keys, light) before this command returns. Prints what\n"
+               "was sent, as in\n"
+               "  sent: current profile, Profile 2 keys F1 F5, Profile 2 light\n"
+               "\n"
+               "--reset has KelmWatch reset the keyboard and then write every setting, as the\n"
+               "configuration program's Reset does once its settings are saved.\n"
+               "\n"
+               "Exit status 1 when KelmWatch is not running (nothing is sent), when its\n"
+               "settings block cannot be read or written, or when it does not answer.\n"
+               "\n") +
+           kProgramFolderOption + "  --reset     reset the keyboard and send everything\n";
+}
+
 CommandSet MakeCommands() {
     CommandSet set;
     set.intro = kIntro;
@@ -212,6 +247,10 @@ CommandSet MakeCommands() {
          {"--home"},
          RunKeyboardDump,
          {"--verbose"}},
+        {"status", "[--home DIR] [--json]", "show KelmWatch, keyboard, profile and firmware", StatusHelp(), 0,
+         {"--home"}, RunStatus, {"--json"}},
+        {"apply", "[--home DIR] [--reset]", "send the saved settings through KelmWatch", ApplyHelp(), 0, {"--home"},
+         RunApply, {"--reset"}},
     };
     return set;
 }

@@ -110,7 +110,8 @@ int RunApply(const CommandArgs& args, CommandIo& io) {
     if (!where) return kExitFailure;
     if (!FindWindow(kMonitorTitle)) return ReportError(io, kExitFailure, "KelmWatch is not running; nothing was sent");
     SharedSettings block;
-    if (!block.Open()) return ReportError(io, kExitFailure, "KelmWatch's settings block is not there; nothing was sent");
+    if (!block.Open())
+        return ReportError(io, kExitFailure, "KelmWatch's settings block is not there; nothing was sent");
 
     if (!AllReadable(io, {where->ConfigPath(), where->ProfilePath(0), where->ProfilePath(1), where->ProfilePath(2),
                           where->ProfilePath(3), where->ProfilePath(4)}))

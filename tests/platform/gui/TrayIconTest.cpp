@@ -83,6 +83,17 @@ TEST_F(TrayIconTest, MouseOnTheIconReachesItsCallbacks) {
     EXPECT_EQ(events_, (std::vector<std::string>{"left", "OnSystrayNotify WM_LBUTTONDBLCLK\n", "double"}));
 }
 
+TEST(TrayIconHeadless, KeptWithoutAnyApplicationItIsNeverShown) {
+    // Runs in a process of its own (one per test case), before any
+    // QApplication exists, as in a monitor started without a display.
+    if (QCoreApplication::instance() != nullptr) GTEST_SKIP() << "a QApplication runs already in this process";
+    TrayIcon tray;
+    EXPECT_FALSE(TrayIcon::Available());
+    EXPECT_FALSE(tray.Add());
+    tray.Remove();
+    EXPECT_FALSE(tray.Shown());
+}
+
 TEST(KeyboardIcon, DrawnAtEverySizeATrayAsks) {
     test::OffscreenApp();
     const QIcon icon = KeyboardIcon();

@@ -1,0 +1,108 @@
+// A CMonitorWnd on fakes: a test creates it, delivers messages, fires the
+// timers it set and reads the shared log.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "MonitorFakes.h"
+#include "monitor/CMonitorWnd.h"
+#include "monitor/DeviceEvents.h"
+#include "tests/settings/TestFolder.h"
+
+namespace kelm::test {
+
+class MonitorTest : public ::testing::Test {
+protected:
+    MonitorPorts Ports(bool withTray = true) {
+        MonitorPorts ports{.loop = loop,
+                           .timers = timers,
+                           .window = host,
+                           .windows = windows,
+                           .device = device,
+                           .settingsBlock = block,
+                           .pactBlocks = pact,
+                           .files = files,
+                           .session = session,
+                           .keyboardRate = rate,
+                           .launcher = launcher,
+                           .messageBox = messageBox,
+                           .clock = clock,
+                           .tray = withTray ? &tray : nullptr,
+                           .where = folder.Where(),
+                           .actions = actions.All(),
+                           .pactMessages = PactMessages::Register(),
+                           .onDestroyed = [this] { log.Add("LoopEnds"); }};
+        return ports;
+    }
+
+    // Creates the window; the first read-back is left to the test.
+    void Create(bool openSetupOnStart = false) {
+        wnd = std::make_unique<CMonitorWnd>(Ports(), openSetupOnStart);
+        ASSERT_TRUE(wnd->Create());
+    }
+
+    // Creates the window and lets the first read-back run to its end.
+    void CreateAndSettle() {
+        Create();
+        if (timers.Running(TIMER_FIRST_READ)) {
+            Fire(TIMER_FIRST_READ);
+            WaitForHostState(1);
+        }
+        loop.RunPosted();
+        log.Clear();
+    }
+
+    void Fire(unsigned id) {
+        ASSERT_TRUE(timers.Running(id)) << "timer " << id << " is not running";
+        wnd->OnTimer(id);
+    }
+
+    std::int64_t Send(std::uint32_t msg, std::uint64_t wParam = 0, std::int64_t lParam = 0) {
+        WindowMessage m;
+        m.kind = MessageKind::Send;
+        m.msg = msg;
+        m.wParam = wParam;
+        m.lParam = lParam;
+        return wnd->WindowProc(m);
+    }
+
+    void Event(std::uint16_t type, std::uint16_t data) { Send(MSG_DEVICE_EVENT, type, data); }
+    void Presence(std::uint64_t wParam) { Send(MSG_DEVICE_PRESENCE, wParam); }
+
+    // The worker has written this host state; taking the protocol's lock
+    // then waits for the rest of the job's sequence.
+    void WaitForHostState(int value, int count = 1) {
+        ASSERT_TRUE(Eventually([&] { return log.Count("HostState " + std::to_string(value)) >= count; }));
+        wnd->RecordSnapshot();
+    }
+
+    ProfileRecord& LoadedProfile(int slot) { return files.loaded->Profiles[slot]; }
+
+    void TearDown() override {
+        if (wnd) wnd->Destroy();
+    }
+
+    CallLog log;
+    TempProgramFolder folder;
+    VirtualClock clock;
+    FakeKeyboard keyboard{clock};
+    FakeLoop loop;
+    FakeTimers timers{log};
+    FakeWindowHost host{log};
+    FakeWindows windows{log};
+    FakeDevice device{keyboard, log};
+    FakeSettingsBlock block{log};
+    FakePactBlocks pact{log};
+    FakeFiles files{log};
+    FakeSession session{log};
+    FakeRate rate{log};
+    FakeLauncher launcher{log};
+    FakeMessageBox messageBox{log};
+    FakeTray tray{log};
+    FakeActions actions{log};
+    std::unique_ptr<CMonitorWnd> wnd;
+};
+
+}  // namespace kelm::test
