@@ -19,12 +19,11 @@
 #include <vector>
 
 #include "monitor/protocol/KeyboardProtocol.h"
-#include "monitor/protocol/SettingsReports.h"
 #include "monitor/protocol/StoreSettingsFiles.h"
 #include "platform/DeviceLibrary.h"
 #include "settings/Defaults.h"
-#include "tests/emulator/EmuProcess.h"
-#include "tests/keyboard/PreparedProfiles.h"
+#include "tests/support/PreparedProfiles.h"
+#include "tests/support/Programs.h"
 
 namespace {
 
@@ -52,28 +51,6 @@ struct Round {
     double prescribedSeconds;
     double Ratio() const { return seconds / prescribedSeconds; }
 };
-
-bool SetFeature(const DeviceLibrary& library, const ReportBytes& report) {
-    return library.SetFeature(report.data(), static_cast<unsigned>(report.size())) != 0;
-}
-
-// The prepared profiles of the integration tests: what a used keyboard holds.
-bool PrepareKeyboard(const DeviceLibrary& library) {
-    const auto profile = std::make_unique<ProfileRecord>();
-    bool ok = true;
-    for (int slot = 0; slot < kProfileCount; ++slot) {
-        keyboard_test::PrepareProfile(*profile, slot);
-        const auto number = static_cast<std::uint8_t>(slot);
-        for (const SettingsReportStep& step : kSettingsReports)
-            ok = SetFeature(library, BuildSettingsReport(step.id, number, *profile)) && ok;
-        for (int key = 0; key < kMacroCapableKeys; ++key) {
-            if (profile->Keys[key].FunctionCode != kFnMacro) continue;
-            ok = SetFeature(library, BuildMacroReport({number, static_cast<std::uint8_t>(key)}, profile->Keys[key])) &&
-                 ok;
-        }
-    }
-    return SetFeature(library, BuildProfileReport(3)) && ok;
-}
 
 bool ReadBack(const DeviceLibrary& library, const StoreLocation& where, Round& round) {
     DevBridgeFeatureDevice device(
@@ -105,8 +82,8 @@ int Run(const std::string& programFolder, const std::string& root) {
     ::setenv("KELM_DEVICE", ("emu:" + socket).c_str(), 1);
     ::unsetenv("KELM_HOME");
 
-    const pid_t emu = emu::test::Spawn({programFolder + "/KelmEmu", "--socket", socket}, root + "/emu.log");
-    if (emu <= 0 || !emu::test::WaitForSocket(socket)) {
+    const pid_t emu = test::Spawn({programFolder + "/KelmEmu", "--socket", socket}, root + "/emu.log");
+    if (emu <= 0 || !test::WaitForSocket(socket)) {
         std::fprintf(stderr, "keyboard_readback: cannot start %s/KelmEmu\n", programFolder.c_str());
         return 1;
     }
@@ -114,7 +91,8 @@ int Run(const std::string& programFolder, const std::string& root) {
     const DeviceLibrary library = DeviceLibrary::Load(programFolder, &error);
     if (!library) error += "\n";
     if (library && library.OpenFeatureDevice() == 0) error = "KelmEmu cannot be opened\n";
-    if (error.empty() && !PrepareKeyboard(library)) error = "KelmEmu refused the prepared profiles\n";
+    // The prepared profiles of the integration tests: what a used keyboard holds.
+    if (error.empty() && !test::WritePreparedProfiles(library)) error = "KelmEmu refused the prepared profiles\n";
     std::vector<Round> rounds;
     const StoreLocation where = StoreLocation::ForProgramFolder(root + "/program");
     for (int i = 0; i < kRounds && error.empty(); ++i) {
@@ -124,7 +102,7 @@ int Run(const std::string& programFolder, const std::string& root) {
     }
     library.CloseFeatureDevice();
     ::kill(emu, SIGTERM);
-    emu::test::WaitExit(emu, 5000);
+    test::WaitExit(emu, 5000);
     if (!error.empty()) {
         std::fprintf(stderr, "keyboard_readback: %s", error.c_str());
         return 1;

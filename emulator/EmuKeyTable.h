@@ -29,18 +29,10 @@
 #include <cstdint>
 #include <optional>
 
+#include "monitor/DeviceEvents.h"  // the event types, shared with the host side
 #include "settings/SettingsRecord.h"
 
 namespace kelm::emu {
-
-inline constexpr std::uint16_t EVT_PROFILE = 0x0200;
-inline constexpr std::uint16_t EVT_MACRO_RECORD = 0x0400;
-inline constexpr std::uint16_t EVT_QUICK_LAUNCH = 0x0700;
-inline constexpr std::uint16_t EVT_MEDIA = 0x0B00;
-inline constexpr std::uint16_t EVT_BRIGHTNESS = 0x0C00;
-inline constexpr std::uint16_t EVT_KEY_FUNCTION = 0x0D00;
-inline constexpr std::uint16_t EVT_OPEN_SETUP = 0x1000;
-inline constexpr std::uint16_t EVT_PACT_KEY = 0xFF00;
 
 struct KeyEvent {
     std::uint16_t type;

@@ -1,6 +1,7 @@
 #include "monitor/DeviceWorkerThread.h"
 
 #include "monitor/MonitorIds.h"
+#include "platform/Debug.h"
 
 namespace kelm {
 
@@ -42,6 +43,8 @@ void DeviceWorkerThread::Handle(const ThreadMessage& message, IDeviceJobs& jobs,
             default:
                 break;
         }
+        DebugOutput("DeviceWorkerThread: job %d ended%s\n", static_cast<int>(message.wParam),
+                    flags.abortRequested.load() ? " (aborted)" : "");
     }
     flags.jobBusy.store(false);
 }

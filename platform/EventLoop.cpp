@@ -87,11 +87,8 @@ int EventLoop::WaitMilliseconds(std::optional<std::chrono::milliseconds> maxWait
     }
     if (quit_.load()) return 0;
     std::optional<std::chrono::milliseconds> wait = maxWait;
-    if (const auto due = timers_.NextDue()) {
-        auto untilDue = std::chrono::ceil<std::chrono::milliseconds>(*due - clock_.Now());
-        if (untilDue.count() < 0) untilDue = std::chrono::milliseconds(0);
-        if (!wait || untilDue < *wait) wait = untilDue;
-    }
+    if (const auto untilDue = timers_.WaitUntilDue(clock_.Now()))
+        if (!wait || *untilDue < *wait) wait = untilDue;
     if (!wait) return -1;
     return static_cast<int>(std::min<std::chrono::milliseconds::rep>(wait->count(), INT32_MAX));
 }

@@ -18,6 +18,12 @@ std::optional<TimerTable::TimePoint> TimerTable::NextDue() const {
     return next;
 }
 
+std::optional<TimerTable::Duration> TimerTable::WaitUntilDue(TimePoint now) const {
+    const std::optional<TimePoint> due = NextDue();
+    if (!due) return std::nullopt;
+    return std::max(std::chrono::ceil<Duration>(*due - now), Duration{0});
+}
+
 std::optional<unsigned> TimerTable::PopDue(TimePoint now) {
     auto earliest = timers_.end();
     for (auto it = timers_.begin(); it != timers_.end(); ++it)

@@ -25,6 +25,10 @@ public:
     bool Kill(unsigned id);
 
     std::optional<TimePoint> NextDue() const;
+    // How long a loop may sleep at now before the earliest timer is due:
+    // rounded up to whole milliseconds, so it never wakes too early, and
+    // zero once one is due. Nothing while no timer runs.
+    std::optional<Duration> WaitUntilDue(TimePoint now) const;
 
     // The earliest timer due at now, moved one period on. A timer that has
     // fallen more than a period behind fires once and continues a period

@@ -65,13 +65,12 @@ void QtMessageLoop::FireDueTimers() {
 }
 
 void QtMessageLoop::Reschedule() {
-    const std::optional<TimerTable::TimePoint> due = timers_.NextDue();
-    if (!due) {
+    const std::optional<TimerTable::Duration> wait = timers_.WaitUntilDue(clock_.Now());
+    if (!wait) {
         wake_->stop();
         return;
     }
-    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*due - clock_.Now()).count();
-    wake_->start(static_cast<int>(std::clamp<decltype(wait)>(wait, 0, std::numeric_limits<int>::max())));
+    wake_->start(static_cast<int>(std::min<TimerTable::Duration::rep>(wait->count(), std::numeric_limits<int>::max())));
 }
 
 }  // namespace kelm

@@ -1,122 +1,43 @@
 // The real KelmEmu against the real libdevbridge.so, both from the program
 // folder, as the suite's programs use them.
-#include <dlfcn.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <nlohmann/json.hpp>
 
-#include "EmuProcess.h"
 #include "PostRecorder.h"
-#include "TempFolder.h"
-#include "devbridge/DevBridge.h"
+#include "emulator/EmuWire.h"
 #include "monitor/protocol/Reports.h"
+#include "tests/support/KelmEmuTest.h"
 
 namespace kelm::emu::test {
 namespace {
 
-struct DevBridge {
-    Open_DevMonitor_fn Open_DevMonitor = nullptr;
-    Close_DevMonitor_fn Close_DevMonitor = nullptr;
-    Open_FeatureDevice_fn Open_FeatureDevice = nullptr;
-    Close_FeatureDevice_fn Close_FeatureDevice = nullptr;
-    SetFeature_fn SetFeature = nullptr;
-    GetFeature_fn GetFeature = nullptr;
-    GetMousePID_fn GetMousePID = nullptr;
+using kelm::test::CtlResult;
+using kelm::test::ReadFile;
+using kelm::test::Spawn;
+using kelm::test::WaitExit;
+using kelm::test::WriteFile;
 
-    static const DevBridge* Load() {
-        static const DevBridge loaded = [] {
-            DevBridge api;
-            void* library = ::dlopen((ProgramFolder() + "/libdevbridge.so").c_str(), RTLD_NOW | RTLD_LOCAL);
-            if (library == nullptr) return api;
-            const auto find = [library](auto& entry, const char* name) {
-                entry = reinterpret_cast<std::remove_reference_t<decltype(entry)>>(::dlsym(library, name));
-            };
-            find(api.Open_DevMonitor, "Open_DevMonitor");
-            find(api.Close_DevMonitor, "Close_DevMonitor");
-            find(api.Open_FeatureDevice, "Open_FeatureDevice");
-            find(api.Close_FeatureDevice, "Close_FeatureDevice");
-            find(api.SetFeature, "SetFeature");
-            find(api.GetFeature, "GetFeature");
-            find(api.GetMousePID, "GetMousePID");
-            return api;
-        }();
-        const bool complete = loaded.Open_DevMonitor && loaded.Close_DevMonitor && loaded.Open_FeatureDevice &&
-                              loaded.Close_FeatureDevice && loaded.SetFeature && loaded.GetFeature &&
-                              loaded.GetMousePID;
-        return complete ? &loaded : nullptr;
-    }
-};
-
-struct CtlResult {
-    int rc;
-    std::string output;
-};
-
-class EmuIntegration : public ::testing::Test {
+class EmuIntegration : public kelm::test::KelmEmuTest {
 protected:
-    void SetUp() override {
-        api = DevBridge::Load();
-        ASSERT_NE(api, nullptr) << "libdevbridge.so with its seven entry points in " << ProgramFolder();
-        const std::string runtime = folder / "run";
-        ::mkdir(runtime.c_str(), 0700);
-        ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
-        ::setenv("KELM_DEVICE", ("emu:" + socket).c_str(), 1);
-        StartEmu();
-    }
-
-    void TearDown() override {
-        if (api != nullptr) {
-            api->Close_DevMonitor();
-            api->Close_FeatureDevice();
-        }
-        StopEmu();
-        ::unsetenv("KELM_DEVICE");
-        ::unsetenv("XDG_RUNTIME_DIR");
-    }
-
-    void StartEmu(std::vector<std::string> extra = {}) {
-        std::vector<std::string> args = {EmuProgram(), "--state", state, "--socket", socket};
-        args.insert(args.end(), extra.begin(), extra.end());
-        emu = Spawn(args, folder / "emu.log");
-        ASSERT_GT(emu, 0);
-        ASSERT_TRUE(WaitForSocket(socket)) << ReadText(folder / "emu.log");
-    }
-
-    void StopEmu() {
-        if (emu <= 0) return;
-        ::kill(emu, SIGTERM);
-        EXPECT_EQ(WaitExit(emu, 5000), 0) << ReadText(folder / "emu.log");
-        emu = -1;
-    }
-
-    CtlResult Ctl(std::vector<std::string> words) {
-        std::vector<std::string> args = {EmuProgram(), "ctl", "--socket", socket};
-        args.insert(args.end(), words.begin(), words.end());
-        const pid_t pid = Spawn(args, folder / "ctl.out");
-        const int rc = pid > 0 ? WaitExit(pid, 10000) : -1;
-        return {rc, ReadText(folder / "ctl.out")};
-    }
-
     ReportBytes Get(ReportId id) {
         ReportBytes buffer = ReadRequest(id);
-        if (api->GetFeature(buffer.data(), static_cast<unsigned>(buffer.size())) == 0) return {};
+        if (library.GetFeature(buffer.data(), static_cast<unsigned>(buffer.size())) == 0) return {};
         return buffer;
     }
-    int Set(const ReportBytes& report) { return api->SetFeature(report.data(), static_cast<unsigned>(report.size())); }
+    int Set(const ReportBytes& report) {
+        return library.SetFeature(report.data(), static_cast<unsigned>(report.size()));
+    }
 
-    void OpenMonitor() { api->Open_DevMonitor(&posts, PostRecorder::kEventMsg, PostRecorder::kPresenceMsg); }
+    void OpenMonitor() { library.OpenDevMonitor(&posts, PostRecorder::kEventMsg, PostRecorder::kPresenceMsg); }
 
-    TempFolder folder;
-    const std::string socket = folder / "emu.sock";
-    const std::string state = folder / "state.ini";
-    const DevBridge* api = nullptr;
-    pid_t emu = -1;
     PostRecorder posts;
 };
 
 TEST_F(EmuIntegration, FeatureReportsTravelThroughTheLibrary) {
-    ASSERT_EQ(api->Open_FeatureDevice(), 1);
+    ASSERT_EQ(library.OpenFeatureDevice(), 1);
     EXPECT_EQ(Get(ReportId::FirmwareReport).at(2), 115);
     ASSERT_EQ(Set(BuildModifyKeyReport({2, 0x15})), 1);
     EXPECT_EQ(Get(ReportId::ControlReport).at(1), kStatusReady);
@@ -135,7 +56,7 @@ TEST_F(EmuIntegration, FeatureReportsTravelThroughTheLibrary) {
 
     Set(ReportBytes{0x07, 0x06, 0x02});
     EXPECT_EQ(Get(ReportId::ControlReport).at(1), 2) << "refused";
-    EXPECT_EQ(api->GetMousePID(), 0);
+    EXPECT_EQ(library.GetMousePID(), 0);
 
     const CtlResult log = Ctl({"log"});
     EXPECT_EQ(log.rc, 0);
@@ -160,7 +81,7 @@ TEST_F(EmuIntegration, EventsAndPresenceArriveThroughPost) {
 }
 
 TEST_F(EmuIntegration, UnplugMidTransferFailsAtOnce) {
-    ASSERT_EQ(api->Open_FeatureDevice(), 1);
+    ASSERT_EQ(library.OpenFeatureDevice(), 1);
     EXPECT_EQ(Ctl({"fault", "unplug-after", "2"}).rc, 0);
     ASSERT_EQ(Set(BuildControlSelect(0, 0x60)), 1);
     EXPECT_FALSE(Get(ReportId::FKeyGroupReport).empty()) << "the second report is still answered";
@@ -169,14 +90,14 @@ TEST_F(EmuIntegration, UnplugMidTransferFailsAtOnce) {
     EXPECT_EQ(Set(BuildHostStateReport(1)), 0);
     const auto waited = std::chrono::steady_clock::now() - start;
     EXPECT_LT(waited, std::chrono::milliseconds(1000)) << "the calls must not wait for their time-out";
-    EXPECT_EQ(api->Open_FeatureDevice(), 0) << "nothing to open while unplugged";
+    EXPECT_EQ(library.OpenFeatureDevice(), 0) << "nothing to open while unplugged";
     EXPECT_EQ(Ctl({"plug"}).rc, 0);
-    ASSERT_EQ(api->Open_FeatureDevice(), 1);
+    ASSERT_EQ(library.OpenFeatureDevice(), 1);
     EXPECT_EQ(Get(ReportId::ProfileReport).at(2), 0);
 }
 
 TEST_F(EmuIntegration, RestartGivesPresenceZeroThenOneAndKeepsTheProfiles) {
-    ASSERT_EQ(api->Open_FeatureDevice(), 1);
+    ASSERT_EQ(library.OpenFeatureDevice(), 1);
     OpenMonitor();
     ASSERT_TRUE(posts.WaitFor(1));
     ASSERT_EQ(Set(BuildProfileReport(3)), 1);
@@ -188,7 +109,7 @@ TEST_F(EmuIntegration, RestartGivesPresenceZeroThenOneAndKeepsTheProfiles) {
     ASSERT_TRUE(posts.WaitFor(3));
     EXPECT_EQ(posts.Messages(), (std::vector<Posted>{PostRecorder::Presence(true), PostRecorder::Presence(false),
                                                      PostRecorder::Presence(true)}));
-    ASSERT_EQ(api->Open_FeatureDevice(), 1);
+    ASSERT_EQ(library.OpenFeatureDevice(), 1);
     EXPECT_EQ(Get(ReportId::ProfileReport).at(2), 3);
     EXPECT_EQ(Get(ReportId::LightReport), BuildLightReport({3, 1, 2, 20}));
 }
@@ -196,13 +117,13 @@ TEST_F(EmuIntegration, RestartGivesPresenceZeroThenOneAndKeepsTheProfiles) {
 TEST_F(EmuIntegration, LibraryWaitsForAKeyboardThatStartsLater) {
     StopEmu();
     OpenMonitor();
-    EXPECT_EQ(api->Open_FeatureDevice(), 0);
+    EXPECT_EQ(library.OpenFeatureDevice(), 0);
     StartEmu({"--unplugged", "--firmware", "120"});
-    EXPECT_EQ(api->Open_FeatureDevice(), 0);
+    EXPECT_EQ(library.OpenFeatureDevice(), 0);
     EXPECT_EQ(Ctl({"plug"}).rc, 0);
     ASSERT_TRUE(posts.WaitFor(1));
     EXPECT_EQ(posts.Messages().front(), PostRecorder::Presence(true));
-    ASSERT_EQ(api->Open_FeatureDevice(), 1);
+    ASSERT_EQ(library.OpenFeatureDevice(), 1);
     EXPECT_EQ(Get(ReportId::FirmwareReport).at(2), 120);
 }
 
@@ -217,7 +138,7 @@ TEST_F(EmuIntegration, CtlCommandsDriveTheKeyboard) {
     EXPECT_EQ(json["Profiles"][0]["Keys"][4]["FunctionCode"], 0xBE);
     EXPECT_EQ(json["Profiles"][0]["Keys"][4]["Events"].size(), 2u);
 
-    ASSERT_EQ(api->Open_FeatureDevice(), 1);
+    ASSERT_EQ(library.OpenFeatureDevice(), 1);
     EXPECT_FALSE(ChecksumValid(Get(ReportId::MacroKeyGroupReport)));
     EXPECT_TRUE(ChecksumValid(Get(ReportId::MacroKeyGroupReport)));
     ASSERT_EQ(Ctl({"fault", "busy", "forever"}).rc, 0);
@@ -234,14 +155,14 @@ TEST_F(EmuIntegration, CtlCommandsDriveTheKeyboard) {
 
 TEST_F(EmuIntegration, StateFileIsWrittenAfterEveryKeptChange) {
     EXPECT_EQ(Ctl({"profile", "5"}).rc, 0);
-    EXPECT_NE(ReadText(state).find("CurrentProfile=4"), std::string::npos);
-    ASSERT_EQ(api->Open_FeatureDevice(), 1);
+    EXPECT_NE(ReadFile(state).find("CurrentProfile=4"), std::string::npos);
+    ASSERT_EQ(library.OpenFeatureDevice(), 1);
     ASSERT_EQ(Set(BuildModifyKeyReport({1, 0x01})), 1);
-    EXPECT_NE(ReadText(state).find("ModifyKeyMask=1\r\n"), std::string::npos);
+    EXPECT_NE(ReadFile(state).find("ModifyKeyMask=1\r\n"), std::string::npos);
 }
 
 TEST_F(EmuIntegration, MalformedFrameClosesOnlyItsConnection) {
-    ASSERT_EQ(api->Open_FeatureDevice(), 1);
+    ASSERT_EQ(library.OpenFeatureDevice(), 1);
     OpenMonitor();
     ASSERT_TRUE(posts.WaitFor(1));
     auto rogue = WireConnection::Connect(socket);
@@ -263,17 +184,17 @@ TEST_F(EmuIntegration, MalformedFrameClosesOnlyItsConnection) {
 TEST_F(EmuIntegration, SecondKeyboardOnTheSameSocketIsRefused) {
     const pid_t second = Spawn({EmuProgram(), "--socket", socket}, folder / "second.log");
     EXPECT_EQ(WaitExit(second, 5000), 1);
-    EXPECT_NE(ReadText(folder / "second.log").find("another KelmEmu"), std::string::npos);
+    EXPECT_NE(ReadFile(folder / "second.log").find("another KelmEmu"), std::string::npos);
     EXPECT_EQ(Ctl({"plug"}).rc, 0) << "the first one still serves";
 }
 
 TEST_F(EmuIntegration, DamagedStateFileStopsTheStart) {
     StopEmu();
-    WriteText(state, "[Keyboard]\nCurrentProfile=9\n");
+    WriteFile(state, "[Keyboard]\nCurrentProfile=9\n");
     const pid_t damaged = Spawn({EmuProgram(), "--state", state, "--socket", socket}, folder / "damaged.log");
     EXPECT_EQ(WaitExit(damaged, 5000), 1);
-    EXPECT_NE(ReadText(folder / "damaged.log").find("CurrentProfile"), std::string::npos);
-    EXPECT_EQ(ReadText(state), "[Keyboard]\nCurrentProfile=9\n") << "the damaged file is left for the user";
+    EXPECT_NE(ReadFile(folder / "damaged.log").find("CurrentProfile"), std::string::npos);
+    EXPECT_EQ(ReadFile(state), "[Keyboard]\nCurrentProfile=9\n") << "the damaged file is left for the user";
 }
 
 TEST_F(EmuIntegration, CtlWithoutKelmEmuSaysSo) {

@@ -4,9 +4,9 @@
 #include <regex>
 
 #include "KeyboardFixture.h"
-#include "TempFolder.h"
 #include "emulator/EmuStateFile.h"
 #include "settings/StructCodec.h"
+#include "tests/support/TempFolder.h"
 
 namespace kelm::emu::test {
 namespace {
@@ -35,7 +35,7 @@ protected:
         keyboard.SetFirmware(131);
     }
 
-    TempFolder folder;
+    kelm::test::TempFolder folder;
     const std::string path = folder / "state.ini";
 };
 
@@ -48,7 +48,7 @@ TEST_F(StateFileTest, WhatTheKeyboardKeepsSurvivesSaveAndLoad) {
     EXPECT_EQ(load.memory->CurrentProfile, 3);
     EXPECT_EQ(load.memory->FWVersion, 131);
     EXPECT_EQ(load.memory->Stamp, MakeSyncStamp(1712345678));
-    EXPECT_EQ(FormatKeyboardState(*load.memory), ReadText(path));
+    EXPECT_EQ(FormatKeyboardState(*load.memory), kelm::test::ReadFile(path));
 }
 
 TEST_F(StateFileTest, MissingFileIsAFactoryKeyboard) {
@@ -59,7 +59,7 @@ TEST_F(StateFileTest, MissingFileIsAFactoryKeyboard) {
 }
 
 TEST_F(StateFileTest, MissingKeysKeepTheirFactoryValues) {
-    WriteText(path, "[Keyboard]\r\nCurrentProfile=2\r\n[Profile1]\r\nLtTimeout=7\r\n");
+    kelm::test::WriteFile(path, "[Keyboard]\r\nCurrentProfile=2\r\n[Profile1]\r\nLtTimeout=7\r\n");
     const StateLoad load = LoadKeyboardState(path, 115);
     ASSERT_TRUE(load.memory) << load.error;
     EXPECT_EQ(load.memory->CurrentProfile, 2);
@@ -88,7 +88,7 @@ TEST_F(StateFileTest, DamagedValuesAreNamedAndNothingIsLoaded) {
         const std::string text = std::regex_replace(good, std::regex(damage.pattern), damage.replacement,
                                                     std::regex_constants::format_first_only);
         ASSERT_NE(text, good) << damage.pattern;
-        WriteText(path, text);
+        kelm::test::WriteFile(path, text);
         const StateLoad load = LoadKeyboardState(path, 115);
         EXPECT_FALSE(load.memory) << damage.pattern;
         EXPECT_NE(load.error.find(damage.named), std::string::npos) << load.error;
@@ -98,7 +98,7 @@ TEST_F(StateFileTest, DamagedValuesAreNamedAndNothingIsLoaded) {
 TEST_F(StateFileTest, EntryWhoseSizeDisagreesWithItsCountIsRefused) {
     MacroKeyInfo entry = Profile(0).Keys[3];
     entry.EventCount = 2;  // but only the head is written
-    WriteText(path, "[Profile0]\nKey3=" + EncodeStruct(&entry, offsetof(MacroKeyInfo, Events)) + "\n");
+    kelm::test::WriteFile(path, "[Profile0]\nKey3=" + EncodeStruct(&entry, offsetof(MacroKeyInfo, Events)) + "\n");
     const StateLoad load = LoadKeyboardState(path, 115);
     EXPECT_FALSE(load.memory);
     EXPECT_NE(load.error.find("[Profile0] Key3"), std::string::npos) << load.error;

@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "TempFolder.h"
 #include "emulator/EmuWire.h"
+#include "tests/support/ScopedEnv.h"
+#include "tests/support/TempFolder.h"
 
 namespace kelm::emu {
 namespace {
@@ -61,17 +62,16 @@ TEST(EmuWire, PayloadsRoundTrip) {
 }
 
 TEST(EmuWire, DeviceSettingNamesTheSocket) {
-    test::TempFolder folder;
-    ::setenv("XDG_RUNTIME_DIR", folder.Path().c_str(), 1);
+    kelm::test::TempFolder folder;
+    const kelm::test::ScopedEnv runtime("XDG_RUNTIME_DIR", folder.Path().c_str());
     EXPECT_EQ(EmuSocketFromDeviceSetting("emu:/run/x.sock"), "/run/x.sock");
     EXPECT_EQ(EmuSocketFromDeviceSetting("emu"), folder.Path() + "/VELDAN/KelmEmu.sock");
     EXPECT_EQ(EmuSocketFromDeviceSetting("hid"), std::nullopt);
     EXPECT_EQ(EmuSocketFromDeviceSetting("emulator"), std::nullopt);
-    ::unsetenv("XDG_RUNTIME_DIR");
 }
 
 TEST(EmuWire, ConnectToNothingSaysWhy) {
-    test::TempFolder folder;
+    kelm::test::TempFolder folder;
     std::string error;
     EXPECT_FALSE(WireConnection::Connect(folder / "none.sock", &error));
     EXPECT_NE(error.find("none.sock"), std::string::npos);

@@ -4,10 +4,10 @@
 #include <mutex>
 
 #include "PostRecorder.h"
-#include "TempFolder.h"
 #include "devbridge/HidBackend.h"
 #include "devbridge/HidConfig.h"
 #include "devbridge/HidInputReport.h"
+#include "tests/support/TempFolder.h"
 
 namespace kelm::bridge {
 namespace {
@@ -94,9 +94,9 @@ HidConfig KeyboardConfig() {
 // ---- devbridge.ini and device matching ----
 
 TEST(HidConfig, ReadsTheDeviceSection) {
-    emu::test::TempFolder folder;
+    test::TempFolder folder;
     const std::string path = folder / "devbridge.ini";
-    emu::test::WriteText(path, "[Device]\r\nVendorId=0x1a2c\r\nProductId = 0E24\r\nInterface=1\r\n");
+    test::WriteFile(path, "[Device]\r\nVendorId=0x1a2c\r\nProductId = 0E24\r\nInterface=1\r\n");
     std::string error;
     const auto config = LoadHidConfig(path, &error);
     ASSERT_TRUE(config) << error;
@@ -108,7 +108,7 @@ TEST(HidConfig, ReadsTheDeviceSection) {
 }
 
 TEST(HidConfig, MissingOrMalformedValuesAreExplained) {
-    emu::test::TempFolder folder;
+    test::TempFolder folder;
     const std::string path = folder / "devbridge.ini";
     std::string error;
     EXPECT_FALSE(LoadHidConfig(path, &error));
@@ -121,7 +121,7 @@ TEST(HidConfig, MissingOrMalformedValuesAreExplained) {
         {"[Device]\nVendorId=1\nProductId=1\nEventReportId=100\n", "EventReportId"},
     };
     for (const auto& [text, named] : cases) {
-        emu::test::WriteText(path, text);
+        test::WriteFile(path, text);
         EXPECT_FALSE(LoadHidConfig(path, &error)) << text;
         EXPECT_NE(error.find(named), std::string::npos) << error;
     }

@@ -2,8 +2,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "TempFolder.h"
 #include "platform/RuntimeFolder.h"
+#include "tests/support/ScopedEnv.h"
+#include "tests/support/TempFolder.h"
 
 namespace kelm {
 namespace {
@@ -16,10 +17,8 @@ mode_t ModeOf(const std::string& path) {
 
 class RuntimeFolderTest : public ::testing::Test {
 protected:
-    void SetUp() override { ::setenv("XDG_RUNTIME_DIR", folder.Path().c_str(), 1); }
-    void TearDown() override { ::unsetenv("XDG_RUNTIME_DIR"); }
-
-    emu::test::TempFolder folder;
+    test::TempFolder folder;
+    test::ScopedEnv env{"XDG_RUNTIME_DIR", folder.Path().c_str()};
     const std::string runtime = folder / "VELDAN";
 };
 
@@ -44,7 +43,7 @@ TEST_F(RuntimeFolderTest, SymbolicLinkOrFileIsRefused) {
     EXPECT_EQ(RuntimeFolder(&error), "");
     EXPECT_NE(error.find("symbolic link"), std::string::npos) << error;
     ::unlink(runtime.c_str());
-    emu::test::WriteText(runtime, "");
+    test::WriteFile(runtime, "");
     EXPECT_EQ(RuntimeFolder(&error), "");
 }
 

@@ -19,9 +19,11 @@
 #include "settings/Defaults.h"
 #include "settings/SettingsStore.h"
 #include "settings/Text.h"
-#include "tests/kelmctl/RunProgram.h"
-#include "tests/platform/TempRuntime.h"
-#include "tests/settings/TestFolder.h"
+#include "tests/support/Programs.h"
+#include "tests/support/SameBytes.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/TempProgramFolder.h"
+#include "tests/support/TempRuntime.h"
 #include "tools/kelmctl/Json.h"
 
 namespace kelm::test {

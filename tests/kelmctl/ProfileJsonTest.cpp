@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <functional>
 #include <memory>
 #include <ostream>
@@ -8,6 +7,7 @@
 
 #include "settings/Defaults.h"
 #include "tests/kelmctl/SampleProfile.h"
+#include "tests/support/SameBytes.h"
 #include "tools/kelmctl/JsonFormat.h"
 #include "tools/kelmctl/ProfileJson.h"
 
@@ -16,7 +16,7 @@ namespace {
 
 std::unique_ptr<ProfileRecord> NewProfile() { return std::make_unique<ProfileRecord>(); }
 
-bool SameBytes(const ProfileRecord& a, const ProfileRecord& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+using test::SameBytes;
 
 TEST(ProfileJson, SampleProfileRoundTripsByteForByte) {
     const auto sample = NewProfile();

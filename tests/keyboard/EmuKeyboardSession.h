@@ -1,12 +1,7 @@
-// A test against the real software keyboard through the real device
-// library: KelmEmu started in a throw-away folder with its own runtime
-// folder, socket and state file, and libdevbridge.so loaded from the program
-// folder with KELM_DEVICE naming that socket. The keyboard sequences run on
-// a virtual clock unless a test asks for the real one.
+// The keyboard sequences against the real KelmEmu through the real device
+// library, its feature device open. The sequences run on a virtual clock
+// unless a test asks for the real one.
 #pragma once
-
-#include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <atomic>
 #include <cstdio>
@@ -16,29 +11,19 @@
 #include <vector>
 
 #include "monitor/protocol/KeyboardProtocol.h"
-#include "monitor/protocol/SettingsReports.h"
-#include "platform/DeviceLibrary.h"
 #include "settings/Defaults.h"
-#include "tests/emulator/EmuProcess.h"
-#include "tests/emulator/TempFolder.h"
-#include "tests/keyboard/PreparedProfiles.h"
-#include "tests/settings/TestFolder.h"
+#include "tests/support/KelmEmuTest.h"
+#include "tests/support/PreparedProfiles.h"
 #include "tools/kelmctl/Json.h"
 #include "tools/kelmctl/MemorySettingsFiles.h"
 
 namespace kelm::keyboard_test {
 
-using emu::test::EmuProgram;
-using emu::test::ProgramFolder;
-using emu::test::ReadText;
-
-struct CtlResult {
-    int rc;
-    std::string output;
-};
-
-// Macros among the prepared profiles.
-inline constexpr int kPreparedMacros = 10;
+using test::CtlResult;
+using test::kPreparedMacros;
+using test::PrepareProfile;
+using test::ProgramFolder;
+using test::SetMacro;
 
 // What a full read-back waits against a keyboard that is ready at once: the
 // pauses after the firmware and profile reads; for each of the 40 settings
@@ -67,43 +52,11 @@ inline std::unique_ptr<SettingsRecord> FactoryRecord() {
     return record;
 }
 
-class EmuKeyboardSession : public ::testing::Test {
+class EmuKeyboardSession : public test::KelmEmuTest {
 protected:
     void SetUp() override {
-        ASSERT_EQ(::mkdir(runtime_.c_str(), 0700), 0);
-        StartEmu();
-        std::string error;
-        library = DeviceLibrary::Load(ProgramFolder(), &error);
-        ASSERT_TRUE(library) << error;
+        ASSERT_NO_FATAL_FAILURE(KelmEmuTest::SetUp());
         ASSERT_EQ(library.OpenFeatureDevice(), 1);
-    }
-
-    void TearDown() override {
-        library.CloseFeatureDevice();
-        StopEmu();
-    }
-
-    void StartEmu(const std::vector<std::string>& extra = {}) {
-        std::vector<std::string> args = {EmuProgram(), "--state", state, "--socket", socket};
-        args.insert(args.end(), extra.begin(), extra.end());
-        emu_ = emu::test::Spawn(args, folder / "emu.log");
-        ASSERT_GT(emu_, 0);
-        ASSERT_TRUE(emu::test::WaitForSocket(socket)) << ReadText(folder / "emu.log");
-    }
-
-    void StopEmu() {
-        if (emu_ <= 0) return;
-        ::kill(emu_, SIGTERM);
-        EXPECT_EQ(emu::test::WaitExit(emu_, 5000), 0) << ReadText(folder / "emu.log");
-        emu_ = -1;
-    }
-
-    CtlResult Ctl(const std::vector<std::string>& words) {
-        std::vector<std::string> args = {EmuProgram(), "ctl", "--socket", socket};
-        args.insert(args.end(), words.begin(), words.end());
-        const pid_t pid = emu::test::Spawn(args, folder / "ctl.out");
-        const int rc = pid > 0 ? emu::test::WaitExit(pid, 10000) : -1;
-        return {rc, ReadText(folder / "ctl.out")};
     }
 
     // `KelmEmu ctl dump`, parsed.
@@ -125,39 +78,15 @@ protected:
     }
 
     // A report written straight through the library, without the protocol's waits.
-    bool Set(const ReportBytes& report) {
-        return library.SetFeature(report.data(), static_cast<unsigned>(report.size())) != 0;
-    }
-
-    // Puts a whole profile on the keyboard: its eight settings reports and
-    // the macros of its macro keys.
-    void WriteProfile(int slot, const ProfileRecord& profile) {
-        const auto number = static_cast<std::uint8_t>(slot);
-        for (const SettingsReportStep& step : kSettingsReports)
-            ASSERT_TRUE(Set(BuildSettingsReport(step.id, number, profile)));
-        for (int key = 0; key < kMacroCapableKeys; ++key) {
-            if (profile.Keys[key].FunctionCode != kFnMacro) continue;
-            ASSERT_TRUE(Set(BuildMacroReport({number, static_cast<std::uint8_t>(key)}, profile.Keys[key])));
-        }
-        for (const std::string& line : Log("set")) ASSERT_EQ(line.find("refused"), std::string::npos) << line;
-    }
+    bool Set(const ReportBytes& report) { return test::SetFeature(library, report); }
 
     // The five prepared profiles on the keyboard, profile 4 (slot 3) active,
     // and an empty log.
     void PrepareKeyboard() {
-        const auto profile = std::make_unique<ProfileRecord>();
-        for (int slot = 0; slot < kProfileCount; ++slot) {
-            PrepareProfile(*profile, slot);
-            ASSERT_NO_FATAL_FAILURE(WriteProfile(slot, *profile));
-        }
-        ASSERT_TRUE(Set(BuildProfileReport(3)));
+        ASSERT_TRUE(test::WritePreparedProfiles(library));
+        for (const std::string& line : Log("set")) ASSERT_EQ(line.find("refused"), std::string::npos) << line;
         ASSERT_EQ(Ctl({"reset-log"}).rc, 0);
     }
-
-    emu::test::TempFolder folder;
-    const std::string socket = folder / "emu.sock";
-    const std::string state = folder / "state.ini";
-    DeviceLibrary library;
 
     VirtualClock clock;
     std::atomic<bool> abort{false};
@@ -167,13 +96,6 @@ protected:
         [this](const unsigned char* report, unsigned length) { return library.SetFeature(report, length); },
         [this](unsigned char* report, unsigned length) { return library.GetFeature(report, length); }};
     KeyboardProtocol protocol{device, clock, abort, *record, {files}};
-
-private:
-    const std::string runtime_ = folder / "run";
-    test::ScopedEnv runtimeEnv_{"XDG_RUNTIME_DIR", runtime_.c_str()};
-    test::ScopedEnv deviceEnv_{"KELM_DEVICE", ("emu:" + socket).c_str()};
-    test::ScopedEnv homeEnv_{"KELM_HOME", nullptr};
-    pid_t emu_ = -1;
 };
 
 }  // namespace kelm::keyboard_test

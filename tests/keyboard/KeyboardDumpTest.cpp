@@ -6,8 +6,8 @@
 #include "platform/EventLoop.h"
 #include "platform/NamedMutex.h"
 #include "platform/WindowEndpoint.h"
-#include "tests/kelmctl/RunProgram.h"
 #include "tests/keyboard/EmuKeyboardSession.h"
+#include "tests/support/Programs.h"
 #include "tools/kelmctl/KeyboardDump.h"
 
 namespace kelm::keyboard_test {

@@ -2,7 +2,7 @@
 #include "MonitorFakes.h"
 #include "monitor/CMonitorApp.h"
 #include "monitor/MonitorIds.h"
-#include "tests/platform/TempRuntime.h"
+#include "tests/support/TempRuntime.h"
 
 namespace kelm::test {
 namespace {

@@ -78,9 +78,9 @@ TEST(DeviceEvents, PresenceIsArrivalOrRemoval) {
 }
 
 TEST(DeviceEvents, EveryOtherTypeIsDropped) {
-    const std::vector<std::uint16_t> known = {EVT_PROFILE,      EVT_MACRO_RECORD,      EVT_QUICK_LAUNCH, EVT_MEDIA,
-                                              EVT_BRIGHTNESS,   EVT_KEY_FUNCTION,      EVT_KEY_FUNCTION_ALSO,
-                                              EVT_OPEN_SETUP,   EVT_PRESENCE,          EVT_PACT_KEY};
+    const std::vector<std::uint16_t> known = {EVT_PROFILE,    EVT_MACRO_RECORD, EVT_QUICK_LAUNCH,      EVT_MEDIA,
+                                              EVT_BRIGHTNESS, EVT_KEY_FUNCTION, EVT_KEY_FUNCTION_ALSO, EVT_OPEN_SETUP,
+                                              EVT_PRESENCE,   EVT_PACT_KEY};
     for (std::uint32_t type = 0; type <= 0xFFFF; type += 0x0100) {
         const auto t = static_cast<std::uint16_t>(type);
         if (std::find(known.begin(), known.end(), t) != known.end()) continue;

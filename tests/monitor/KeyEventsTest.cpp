@@ -130,10 +130,10 @@ TEST_F(KeyEventsTest, MacroRecordStagesReachTheWorkerAndStartTheirSound) {
     EXPECT_TRUE(log.InOrder({"PublishRecord", SetupPost(MSG_SETUP_RELOAD), "SaveRecord"}));
     EXPECT_EQ(block.Content().Profiles[0].Keys[4].EventCount, 2);
 
-    for (const auto& [data, timer] : std::vector<std::pair<std::uint16_t, unsigned>>{
-             {0x0200, TIMER_SOUND_MACRO_ENTER},
-             {0x0400, TIMER_SOUND_MACRO_ABORTED},
-             {0x0500, TIMER_SOUND_KEY_NOT_AVAILABLE}}) {
+    for (const auto& [data, timer] :
+         std::vector<std::pair<std::uint16_t, unsigned>>{{0x0200, TIMER_SOUND_MACRO_ENTER},
+                                                         {0x0400, TIMER_SOUND_MACRO_ABORTED},
+                                                         {0x0500, TIMER_SOUND_KEY_NOT_AVAILABLE}}) {
         Event(EVT_MACRO_RECORD, data);
         ASSERT_TRUE(Eventually([&] { return loop.RunPosted() > 0; })) << data;
         EXPECT_TRUE(timers.Running(timer)) << data;

@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "Eventually.h"
 #include "monitor/HostActions.h"
 #include "monitor/MonitorPorts.h"
 #include "platform/MessageLoop.h"
@@ -479,7 +480,9 @@ public:
     void MediaFunction(std::uint8_t code, std::uint8_t release, int option) override {
         log_.Add("Media " + std::to_string(code) + " " + std::to_string(release) + " " + std::to_string(option));
     }
-    void QuickLaunch(const MacroKeyInfo& entry) override { log_.Add("QuickLaunch " + std::string(entry.QuickLaunchPath)); }
+    void QuickLaunch(const MacroKeyInfo& entry) override {
+        log_.Add("QuickLaunch " + std::string(entry.QuickLaunchPath));
+    }
     void ShowDisplayText(std::string_view text, bool connected) override {
         log_.Add("Display " + std::string(text) + (connected ? " connected" : " away"));
     }
@@ -498,18 +501,5 @@ private:
     std::mutex mutex_;
     int played = 0;
 };
-
-// Polls condition for up to timeoutMs of real time, for work on the
-// monitor's worker threads (which run on the virtual clock and so finish
-// without sleeping).
-template <typename Condition>
-bool Eventually(Condition condition, int timeoutMs = 5000) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() >= deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
 
 }  // namespace kelm::test

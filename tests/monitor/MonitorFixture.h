@@ -9,7 +9,7 @@
 #include "MonitorFakes.h"
 #include "monitor/CMonitorWnd.h"
 #include "monitor/DeviceEvents.h"
-#include "tests/settings/TestFolder.h"
+#include "tests/support/TempProgramFolder.h"
 
 namespace kelm::test {
 

@@ -26,8 +26,7 @@ TEST_F(SequenceTest, StartUpRunsItsStepsInOrderAndReadsTheKeyboardBackOnlyAfter2
     files.loaded->CurrentProfile = 0;
     windows.Open(kPact);
     Create();
-    const std::string deviceStatus =
-        PostEntry(kPactMonitorTitle, RegisterWindowMessage(kPactDeviceStatusToMonitor));
+    const std::string deviceStatus = PostEntry(kPactMonitorTitle, RegisterWindowMessage(kPactDeviceStatusToMonitor));
     EXPECT_TRUE(log.InOrder({"Listen " + kMonitor, "RegisterSession", "LoadLibrary", "LoadRecord", "LoadOsd",
                              "CreateMutex", "CreateBlock", "PublishRecord", "OpenPactStatus",
                              "OpenDevMonitor 1325 1326", "OpenFeatureDevice", "SetTimer 500 2000", "FWVersion=115",
@@ -127,8 +126,8 @@ TEST_F(SequenceTest, SessionRegistrationIsRetriedEverySecondTenTimesAtMost) {
 }
 
 TEST_F(SequenceTest, ShutdownRunsItsStepsInOrder) {
-    for (const auto& title : {kSetup, kOsd, std::string(kOsdPop3Title), std::string(kOsdCpuRamTitle),
-                              std::string(kOsdSkypeTitle), kPact})
+    for (const auto& title :
+         {kSetup, kOsd, std::string(kOsdPop3Title), std::string(kOsdCpuRamTitle), std::string(kOsdSkypeTitle), kPact})
         windows.Open(title);
     pact.statusExists = true;
     pact.ambientExists = true;

@@ -46,8 +46,8 @@ TEST_F(SettingsMessagesTest, ApplyTakesTheBlockOverAndWritesExactlyTheFlaggedRep
     EXPECT_EQ(Written(), (std::vector<std::uint8_t>{0x08, 0x10, 0x14}));
     EXPECT_EQ(keyboard.profiles[1].light.brightness, 2);
     const std::int64_t position = (0x2345 << 16) | 300;
-    EXPECT_TRUE(log.InOrder({"CopyToRecord", "Rate 1 9", "LoadOsd",
-                             "Post " + kOsd + " " + std::to_string(MSG_OSD_POSITION) + " 0"}));
+    EXPECT_TRUE(log.InOrder(
+        {"CopyToRecord", "Rate 1 9", "LoadOsd", "Post " + kOsd + " " + std::to_string(MSG_OSD_POSITION) + " 0"}));
     ASSERT_EQ(windows.PostsTo(kOsd).size(), 1u);
     EXPECT_EQ(windows.PostsTo(kOsd)[0].lParam, position);
     EXPECT_EQ(wnd->RecordSnapshot().Profiles[1].LtBrightness, 2);

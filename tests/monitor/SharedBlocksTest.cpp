@@ -13,7 +13,7 @@
 #include "monitor/PactBlocks.h"
 #include "monitor/SettingsBlock.h"
 #include "platform/ObjectPaths.h"
-#include "tests/platform/TempRuntime.h"
+#include "tests/support/TempRuntime.h"
 
 namespace kelm::test {
 namespace {
@@ -28,11 +28,13 @@ int InChild(Body body) {
     return WEXITSTATUS(status);
 }
 
-// A holder of the mutex that ends without letting go.
+// A holder of the mutex that ends without letting go, as a crash would: it
+// ends still mapping the mutex, or its death would go unnoticed.
 void AbandonMutex(std::string_view name) {
     ASSERT_EQ(InChild([name] {
                   NamedMutex mutex = NamedMutex::Open(name);
-                  return mutex && mutex.Lock() == LockResult::Acquired ? 0 : 1;
+                  if (!mutex || mutex.Lock() != LockResult::Acquired) return 1;
+                  ::_exit(0);
               }),
               0);
 }

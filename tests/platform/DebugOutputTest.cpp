@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/Debug.h"
-#include "tests/settings/TestFolder.h"
+#include "tests/support/ScopedEnv.h"
 
 namespace kelm {
 namespace {

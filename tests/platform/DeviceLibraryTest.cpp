@@ -6,7 +6,7 @@
 #include "platform/DeviceLibrary.h"
 #include "platform/EventLoop.h"
 #include "platform/KelmWindowAdapter.h"
-#include "tests/settings/TestFolder.h"
+#include "tests/support/TempFolder.h"
 
 namespace kelm {
 namespace {
@@ -57,10 +57,10 @@ TEST(DeviceLibrary, MessagesQueuedForAGoneWindowAreDropped) {
 }
 
 TEST(DeviceLibrary, MissingLibraryIsAClearError) {
-    const std::string empty = test::MakeTempRoot();
+    const test::TempFolder folder;
+    const std::string& empty = folder.Path();
     std::string error;
     const DeviceLibrary library = DeviceLibrary::Load(empty, &error);
-    std::filesystem::remove_all(empty);
     EXPECT_FALSE(library);
     EXPECT_NE(error.find(empty + "/libdevbridge.so"), std::string::npos) << error;
     EXPECT_EQ(library.OpenFeatureDevice(), 0);

@@ -20,7 +20,7 @@
 #include "platform/SocketAddress.h"
 #include "platform/WindowClient.h"
 #include "platform/WindowEndpoint.h"
-#include "tests/platform/TempRuntime.h"
+#include "tests/support/TempRuntime.h"
 
 namespace kelm {
 namespace {

@@ -42,6 +42,18 @@ TEST(TimerTable, PeriodicTimerKeepsItsBeatAndFiresOnceWhenLate) {
     EXPECT_EQ(timers.NextDue(), clock.Now() + milliseconds(2000));
 }
 
+TEST(TimerTable, WaitIsRoundedUpAndNeverNegative) {
+    test::FakeClock clock;
+    TimerTable timers;
+    EXPECT_FALSE(timers.WaitUntilDue(clock.Now())) << "no timer, no wake-up";
+    timers.Set(3, milliseconds(20), clock.Now());
+    EXPECT_EQ(timers.WaitUntilDue(clock.Now()), milliseconds(20));
+    EXPECT_EQ(timers.WaitUntilDue(clock.Now() + std::chrono::microseconds(500)), milliseconds(20))
+        << "19.5 ms left: waking after 19 would come before the timer";
+    clock.Advance(milliseconds(25));
+    EXPECT_EQ(timers.WaitUntilDue(clock.Now()), milliseconds(0)) << "overdue";
+}
+
 TEST(TimerTable, SettingARunningIdRestartsIt) {
     test::FakeClock clock;
     TimerTable timers;

@@ -4,7 +4,7 @@
 
 #include "platform/KeyboardRate.h"
 #include "tests/platform/TestServer.h"
-#include "tests/settings/TestFolder.h"
+#include "tests/support/ScopedEnv.h"
 
 // Last: Xlib's macros (None, Bool, Status) would break the headers above.
 #include <X11/XKBlib.h>

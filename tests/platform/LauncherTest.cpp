@@ -8,7 +8,8 @@
 
 #include "platform/ProcessLauncher.h"
 #include "platform/UniqueFd.h"
-#include "tests/settings/TestFolder.h"
+#include "tests/support/ScopedEnv.h"
+#include "tests/support/TempFolder.h"
 
 namespace kelm {
 namespace {
@@ -16,14 +17,12 @@ namespace {
 class Launcher : public ::testing::Test {
 protected:
     void SetUp() override {
-        root_ = test::MakeTempRoot();
         fifo_ = root_ + "/out";
         ASSERT_EQ(::mkfifo(fifo_.c_str(), 0600), 0);
         // Opened before anything starts, so a writer never waits for us.
         reader_.Reset(::open(fifo_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
         ASSERT_TRUE(reader_);
     }
-    void TearDown() override { std::filesystem::remove_all(root_); }
 
     // What the started program wrote to the fifo, up to its end.
     std::string Output() {
@@ -38,7 +37,8 @@ protected:
         }
     }
 
-    std::string root_;
+    const test::TempFolder folder_;
+    const std::string root_ = folder_.Path();
     std::string fifo_;
     UniqueFd reader_;
     SystemLauncher launcher_;

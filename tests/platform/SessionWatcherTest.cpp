@@ -7,7 +7,8 @@
 #include "platform/EventLoop.h"
 #include "platform/SessionWatcher.h"
 #include "tests/platform/FakeLogind.h"
-#include "tests/settings/TestFolder.h"
+#include "tests/support/ScopedEnv.h"
+#include "tests/support/TempFolder.h"
 
 namespace kelm {
 namespace {
@@ -20,7 +21,6 @@ constexpr auto kPatience = std::chrono::seconds(10);
 class SessionWatcherTest : public testing::Test {
 protected:
     void SetUp() override {
-        root_ = test::MakeTempRoot();
         loop_ = EventLoop::Create();
         ASSERT_TRUE(loop_);
     }
@@ -28,7 +28,6 @@ protected:
         watcher_.reset();
         logind_.reset();
         bus_.reset();
-        std::filesystem::remove_all(root_);
     }
 
     // A private bus in the place of the system bus; false (the test is
@@ -52,7 +51,8 @@ protected:
             loop_->RunOnce(std::chrono::milliseconds(50));
     }
 
-    std::string root_;
+    const test::TempFolder folder_;
+    const std::string root_ = folder_.Path();
     std::unique_ptr<EventLoop> loop_;
     std::unique_ptr<test::PrivateBus> bus_;
     std::unique_ptr<test::ScopedEnv> systemBus_;

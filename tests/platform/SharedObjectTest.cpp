@@ -9,7 +9,8 @@
 #include "platform/NamedMutex.h"
 #include "platform/ObjectPaths.h"
 #include "platform/SharedMapping.h"
-#include "tests/platform/TempRuntime.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/TempRuntime.h"
 
 namespace kelm {
 namespace {

@@ -11,7 +11,8 @@
 #include "settings/IniFile.h"
 #include "settings/SettingsStore.h"
 #include "settings/Text.h"
-#include "tests/settings/TestFolder.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/TempProgramFolder.h"
 
 namespace kelm {
 namespace {

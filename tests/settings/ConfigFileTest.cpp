@@ -7,7 +7,10 @@
 #include "settings/ConfigFile.h"
 #include "settings/Defaults.h"
 #include "settings/IniFile.h"
-#include "tests/settings/TestFolder.h"
+#include "tests/support/SameBytes.h"
+#include "tests/support/ScopedEnv.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/TempProgramFolder.h"
 
 namespace kelm {
 namespace {

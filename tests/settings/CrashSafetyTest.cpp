@@ -25,7 +25,10 @@
 #include "settings/MacroLibrary.h"
 #include "settings/ProfileFile.h"
 #include "settings/SettingsStore.h"
-#include "tests/settings/TestFolder.h"
+#include "tests/settings/FilledProfile.h"
+#include "tests/support/SameBytes.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/TempProgramFolder.h"
 
 namespace kelm {
 namespace {

@@ -7,7 +7,8 @@
 
 #include "settings/IniFile.h"
 #include "settings/StructCodec.h"
-#include "tests/settings/TestFolder.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/TempProgramFolder.h"
 
 namespace kelm {
 namespace {

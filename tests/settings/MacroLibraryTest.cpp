@@ -10,7 +10,9 @@
 #include "settings/MacroLibrary.h"
 #include "settings/StructCodec.h"
 #include "settings/Text.h"
-#include "tests/settings/TestFolder.h"
+#include "tests/support/SameBytes.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/TempProgramFolder.h"
 
 namespace kelm {
 namespace {

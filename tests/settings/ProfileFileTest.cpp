@@ -13,7 +13,10 @@
 #include "settings/ProfileFile.h"
 #include "settings/StructCodec.h"
 #include "settings/Text.h"
-#include "tests/settings/TestFolder.h"
+#include "tests/settings/FilledProfile.h"
+#include "tests/support/SameBytes.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/TempProgramFolder.h"
 
 namespace kelm {
 namespace {

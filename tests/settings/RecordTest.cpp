@@ -8,7 +8,8 @@
 #include "settings/Defaults.h"
 #include "settings/Language.h"
 #include "settings/Text.h"
-#include "tests/settings/TestFolder.h"
+#include "tests/support/SameBytes.h"
+#include "tests/support/ScopedEnv.h"
 
 namespace kelm {
 namespace {

@@ -10,7 +10,10 @@
 #include "settings/IniFile.h"
 #include "settings/ProfileFile.h"
 #include "settings/SettingsStore.h"
-#include "tests/settings/TestFolder.h"
+#include "tests/settings/FilledProfile.h"
+#include "tests/support/SameBytes.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/TempProgramFolder.h"
 
 namespace kelm {
 namespace {

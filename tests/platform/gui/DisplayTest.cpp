@@ -21,7 +21,7 @@
 #include "platform/gui/TrayIcon.h"
 #include "tests/platform/TestServer.h"
 #include "tests/platform/gui/FakePointer.h"
-#include "tests/settings/TestFolder.h"
+#include "tests/support/ScopedEnv.h"
 
 namespace kelm {
 namespace {
