@@ -98,13 +98,16 @@ void EventLoop::RunRound(std::optional<std::chrono::milliseconds> maxWait) {
     epoll_event events[kEventsPerWait];
     const int ready = ::epoll_wait(epoll_.Get(), events, kEventsPerWait, WaitMilliseconds(maxWait));
     for (int i = 0; i < ready && !quit_.load(); ++i) {
-        if (events[i].data.u64 == 0) {
+        // A copy: epoll_event is packed, so its field cannot be bound to the
+        // reference find() takes.
+        const WatchId id = events[i].data.u64;
+        if (id == 0) {
             std::uint64_t count;
             const ssize_t ignored = ::read(wake_.Get(), &count, sizeof count);
             static_cast<void>(ignored);
             continue;
         }
-        const auto it = watches_.find(events[i].data.u64);
+        const auto it = watches_.find(id);
         if (it == watches_.end()) continue;  // unwatched by an earlier callback of this round
         // The entry stays alive while its callback runs, even if it unwatches itself.
         const std::shared_ptr<WatchEntry> entry = it->second;

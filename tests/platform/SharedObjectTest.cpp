@@ -9,6 +9,7 @@
 #include "platform/NamedMutex.h"
 #include "platform/ObjectPaths.h"
 #include "platform/SharedMapping.h"
+#include "tests/support/InChild.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TempRuntime.h"
 
@@ -31,16 +32,7 @@ FileFacts Facts(const std::string& path) {
     return {true, st.st_mode & 07777, st.st_size};
 }
 
-// Runs body in a forked child and returns its exit code (-1 when it did
-// not exit normally).
-template <typename Body>
-int InChild(Body body) {
-    const pid_t child = ::fork();
-    if (child == 0) ::_exit(body());
-    int status = 0;
-    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
-    return WEXITSTATUS(status);
-}
+using test::InChild;
 
 class SharedObjects : public ::testing::Test {
 protected:
