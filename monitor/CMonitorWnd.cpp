@@ -20,6 +20,7 @@ CMonitorWnd::CMonitorWnd(MonitorPorts ports, bool openSetupOnStart)
     : ports_(std::move(ports)),
       activateMessage_(RegisterWindowMessage(kActivateWindowMessage)),
       record_(std::make_unique<SettingsRecord>()),
+      view_(std::make_unique<SettingsRecord>()),
       openSetupOnStart_(openSetupOnStart),
       protocol_(ports_.device.Feature(), ports_.clock, flags_.abortRequested, *record_,
                 KeyboardProtocol::Host{ports_.files, &ports_.settingsBlock, this}),
@@ -63,6 +64,7 @@ bool CMonitorWnd::Create() {
         DefaultOsdSetting(osd_);
         ports_.files.LoadOsdSetting(osd_);
         if (record_->QuickHelpLan == -1) record_->QuickHelpLan = DefaultLanguageIndex();
+        RefreshView();
     }
 
     switch (ports_.settingsBlock.CreateMutex()) {
@@ -270,6 +272,11 @@ void CMonitorWnd::OnCommand(std::uint32_t command) {
     if (destroyed_) return;
     if (command == ID_CONFIGURATION) OnCustomizer();
     if (command == ID_EXIT) PostToWindow([this] { Destroy(); });
+}
+
+void CMonitorWnd::RefreshView() {
+    const std::lock_guard lock(viewMutex_);
+    *view_ = *record_;
 }
 
 void CMonitorWnd::PostToWindow(std::function<void()> task) {

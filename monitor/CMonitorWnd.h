@@ -9,7 +9,10 @@
 // device jobs (DeviceWorkerThread). The working record and the keyboard
 // are shared with that thread under the keyboard protocol's lock, which a
 // sequence holds from start to end; a job that must stop is told through
-// the abort flag, which ends it within 100 ms.
+// the abort flag, which ends it within 100 ms. What only reads the record
+// (a key press, a sound, the key repeat) reads a copy of it instead, taken
+// each time the record changes, so a key works at once even while a
+// read-back of many seconds holds the record.
 //
 // Keyboard connection (DeviceState and the pending arrival):
 //
@@ -29,6 +32,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -59,7 +63,6 @@ struct MonitorPorts {
     ISessionNotifications& session;
     IKeyboardRate& keyboardRate;
     ProcessLauncher& launcher;
-    IMessageBox& messageBox;
     IClock& clock;
     ITrayIcon* tray = nullptr;  // no tray: no icon
     StoreLocation where;
@@ -148,6 +151,13 @@ private:
     void OnQuickLaunch(int keyNumber);
     void OnMedia(int code, int releaseFlag);
     std::optional<MacroKeyInfo> CurrentKeyEntry(int keyNumber);
+    // The caller holds the protocol's lock.
+    void RefreshView();
+    template <typename Read>
+    auto ReadView(Read read) {
+        const std::lock_guard lock(viewMutex_);
+        return read(*view_);
+    }
     void StartMacroRecordSound(MacroRecordFeedback feedback);
     bool IsFinalPhase() const;
     void StartSoundTimer(unsigned id);
@@ -174,6 +184,8 @@ private:
     MonitorPorts ports_;
     const std::uint32_t activateMessage_;
     std::unique_ptr<SettingsRecord> record_;
+    std::mutex viewMutex_;
+    std::unique_ptr<SettingsRecord> view_;
     OsdSetting osd_{};
     DeviceFlags flags_;
     bool openSetupOnStart_;

@@ -111,13 +111,19 @@ void CMonitorWnd::ReadAll() {
     // begun: the keyboard's last host state must be the shutdown's 0.
     const auto lock = protocol_.Lock();
     protocol_.ReadAllFromKeyboard();
+    RefreshView();
     if (!flags_.stopping.load()) protocol_.SendHostState(1);
 }
 
 void CMonitorWnd::SendProfile() { protocol_.SendCurrentProfile(); }
 
 void CMonitorWnd::MacroRecordStage(std::uint16_t eventData) {
-    const MacroRecordFeedback feedback = protocol_.HandleMacroRecordStage(eventData);
+    MacroRecordFeedback feedback;
+    {
+        const auto lock = protocol_.Lock();
+        feedback = protocol_.HandleMacroRecordStage(eventData);
+        RefreshView();
+    }
     if (feedback != MacroRecordFeedback::None) PostToWindow([this, feedback] { StartMacroRecordSound(feedback); });
 }
 

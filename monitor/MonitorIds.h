@@ -29,7 +29,6 @@ inline constexpr std::string_view kAmbientBlockName = "VELDAN_Ambient_Event_Ligh
 inline constexpr std::string_view kAmbientMutexName = "Veldan_Ambient_Event_Light_Mutex_Object";
 
 // ---- standard window messages the monitor handles ----
-inline constexpr std::uint32_t WM_NULL = 0x0000;
 inline constexpr std::uint32_t WM_COMMAND = 0x0111;
 inline constexpr std::uint32_t WM_DEVICECHANGE = 0x0219;
 inline constexpr std::uint32_t WM_WTSSESSION_CHANGE = 0x02B1;

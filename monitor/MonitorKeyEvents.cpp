@@ -102,6 +102,7 @@ void CMonitorWnd::OnKeyboardProfile(int number) {
     const int leaving = record_->CurrentProfile;
     const bool announce = IsValidSlot(leaving) && record_->Profiles[leaving].SoundProfile == 1;
     record_->CurrentProfile = slot;
+    RefreshView();
     ports_.files.WriteCurrentProfile(slot);
     if (announce && !IsFinalPhase()) StartSoundTimer(TIMER_SOUND_PROFILE);
     ports_.settingsBlock.PublishRecord(*record_);
@@ -116,15 +117,16 @@ void CMonitorWnd::OnKeyboardBrightness(int level) {
     const int slot = record_->CurrentProfile;
     if (!IsValidSlot(slot)) return;
     record_->Profiles[slot].LtBrightness = level - 1;
+    RefreshView();
     ports_.settingsBlock.PublishRecord(*record_);
     ports_.windows.PostMessage(kSetupTitle, MSG_SETUP_BRIGHTNESS_CHANGED, 0, 0);
 }
 
 std::optional<MacroKeyInfo> CMonitorWnd::CurrentKeyEntry(int keyNumber) {
-    const auto lock = protocol_.Lock();
-    const int slot = record_->CurrentProfile;
-    if (!IsValidSlot(slot) || keyNumber < 1 || keyNumber > kKeyCount) return std::nullopt;
-    return record_->Profiles[slot].Keys[keyNumber - 1];
+    return ReadView([keyNumber](const SettingsRecord& r) -> std::optional<MacroKeyInfo> {
+        if (!IsValidSlot(r.CurrentProfile) || keyNumber < 1 || keyNumber > kKeyCount) return std::nullopt;
+        return r.Profiles[r.CurrentProfile].Keys[keyNumber - 1];
+    });
 }
 
 void CMonitorWnd::OnKeyFunction(int keyNumber, int phase) {
@@ -164,11 +166,9 @@ void CMonitorWnd::OnQuickLaunch(int keyNumber) {
 
 void CMonitorWnd::OnMedia(int code, int releaseFlag) {
     if (ports_.actions.media == nullptr) return;
-    int mediaOption = -1;
-    {
-        const auto lock = protocol_.Lock();
-        if (IsValidSlot(record_->CurrentProfile)) mediaOption = record_->Profiles[record_->CurrentProfile].MediaOption;
-    }
+    const int mediaOption = ReadView([](const SettingsRecord& r) {
+        return IsValidSlot(r.CurrentProfile) ? r.Profiles[r.CurrentProfile].MediaOption : -1;
+    });
     ports_.actions.media->MediaFunction(static_cast<std::uint8_t>(code), static_cast<std::uint8_t>(releaseFlag),
                                         mediaOption);
 }
@@ -178,12 +178,9 @@ void CMonitorWnd::OnMedia(int code, int releaseFlag) {
 void CMonitorWnd::StartMacroRecordSound(MacroRecordFeedback feedback) {
     const unsigned timer = TimerOfFeedback(feedback);
     if (timer == 0) return;
-    bool wanted = false;
-    {
-        const auto lock = protocol_.Lock();
-        const int slot = record_->CurrentProfile;
-        wanted = IsValidSlot(slot) && record_->Profiles[slot].SoundLRecord == 1;
-    }
+    const bool wanted = ReadView([](const SettingsRecord& r) {
+        return IsValidSlot(r.CurrentProfile) && r.Profiles[r.CurrentProfile].SoundLRecord == 1;
+    });
     if (wanted && !IsFinalPhase()) StartSoundTimer(timer);
 }
 
@@ -204,16 +201,11 @@ void CMonitorWnd::StopSoundTimers() {
 void CMonitorWnd::PlaySoundOfTimer(unsigned id) {
     KillTimer(id);
     if (ports_.actions.sounds == nullptr) return;
-    int number = -1;
-    int volume = 0;
-    {
-        const auto lock = protocol_.Lock();
-        const int slot = record_->CurrentProfile;
-        if (!IsValidSlot(slot)) return;
-        number = SoundOfTimer(id, slot);
-        volume = record_->Profiles[slot].SoundVolume;
-    }
-    if (number >= 0) ports_.actions.sounds->PlayFeedbackSound(number, volume);
+    const auto sound = ReadView([id](const SettingsRecord& r) -> std::optional<std::pair<int, int>> {
+        if (!IsValidSlot(r.CurrentProfile)) return std::nullopt;
+        return std::pair{SoundOfTimer(id, r.CurrentProfile), r.Profiles[r.CurrentProfile].SoundVolume};
+    });
+    if (sound && sound->first >= 0) ports_.actions.sounds->PlayFeedbackSound(sound->first, sound->second);
 }
 
 }  // namespace kelm

@@ -10,13 +10,10 @@ void CMonitorWnd::PublishDeviceStatus(int value) {
 }
 
 void CMonitorWnd::OnPactKey(std::uint16_t data) {
-    std::optional<PactKeyRecord> out;
-    {
-        const auto lock = protocol_.Lock();
-        const int slot = record_->CurrentProfile;
-        if (!IsValidSlot(slot)) return;
-        out = PactKeyFunction(data, record_->Profiles[slot], duoLayerLock_);
-    }
+    const auto out = ReadView([&](const SettingsRecord& r) -> std::optional<PactKeyRecord> {
+        if (!IsValidSlot(r.CurrentProfile)) return std::nullopt;
+        return PactKeyFunction(data, r.Profiles[r.CurrentProfile], duoLayerLock_);
+    });
     // A record that could not be written is not announced: the Pact monitor
     // would read whatever the block held before.
     if (out && pactActive_ && ports_.pactBlocks.WriteStatus(out->record))

@@ -24,6 +24,7 @@ std::int64_t CMonitorWnd::OnApplySettings(std::uint64_t wParam) {
     // A copy that failed left the record as it was: there is nothing new to
     // apply, and the record's flags could be those of an earlier apply.
     if (!ports_.settingsBlock.CopyToRecord(*record_)) return 0;
+    RefreshView();
     ApplyKeyboardRate();
     ports_.files.LoadOsdSetting(osd_);
     ports_.windows.PostMessage(kOsdTitle, MSG_OSD_POSITION, 0, OsdPositionParam(osd_));
@@ -39,21 +40,16 @@ std::int64_t CMonitorWnd::OnApplySettings(std::uint64_t wParam) {
 
 void CMonitorWnd::OnReloadSettings(bool withRate) {
     const auto lock = protocol_.Lock();
-    ports_.settingsBlock.CopyToRecord(*record_);
+    if (ports_.settingsBlock.CopyToRecord(*record_)) RefreshView();
     if (withRate) ApplyKeyboardRate();
 }
 
 void CMonitorWnd::ApplyKeyboardRate() {
-    int delay = 0;
-    int speed = 0;
-    {
-        const auto lock = protocol_.Lock();
-        const int slot = record_->CurrentProfile;
-        if (!IsValidSlot(slot)) return;
-        delay = record_->Profiles[slot].KBDelay;
-        speed = record_->Profiles[slot].KBSpeed;
-    }
-    ports_.keyboardRate.Apply(delay, speed);
+    const auto rate = ReadView([](const SettingsRecord& r) -> std::optional<std::pair<int, int>> {
+        if (!IsValidSlot(r.CurrentProfile)) return std::nullopt;
+        return std::pair{r.Profiles[r.CurrentProfile].KBDelay, r.Profiles[r.CurrentProfile].KBSpeed};
+    });
+    if (rate) ports_.keyboardRate.Apply(rate->first, rate->second);
 }
 
 void CMonitorWnd::OnCopyData(const WindowMessage& message) {

@@ -22,8 +22,6 @@ public:
     // A file that cannot be written is not reported.
     void WriteDeviceStatus(int value);
 
-    const std::string& Section() const { return section_; }
-
 private:
     std::string path_;
     std::string section_ = "Kelm";

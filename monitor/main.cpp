@@ -70,7 +70,6 @@ int RunMonitor(ProgramLoop program, const PactMessages& pactMessages, bool openS
                        .session = session,
                        .keyboardRate = keyboardRate,
                        .launcher = launcher,
-                       .messageBox = messageBox,
                        .clock = clock,
                        .tray = tray ? &*tray : nullptr,
                        .where = where,

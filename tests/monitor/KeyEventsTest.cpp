@@ -236,6 +236,28 @@ TEST_F(KeyEventsTest, AMacroKeyStartsPlaybackOnPressOnly) {
     EXPECT_EQ(actions.Played(), 1);
 }
 
+TEST_F(KeyEventsTest, KeysWorkWhileAReadBackHoldsTheRecord) {
+    LoadedKey(0, 1).FunctionCode = kFnMacro;
+    LoadedKey(0, 1).KeyIndex = 1;
+    Create();
+    std::atomic<bool> jobWaiting{false};
+    std::atomic<bool> release{false};
+    clock.SetSleepHook([&](std::int64_t) {
+        jobWaiting = true;
+        Eventually([&] { return release.load(); });
+    });
+    Fire(TIMER_FIRST_READ);
+    ASSERT_TRUE(Eventually([&] { return jobWaiting.load(); }));
+    Event(EVT_KEY_FUNCTION, 2);
+    Event(EVT_MEDIA, 0x20);
+    EXPECT_TRUE(log.Has("Macro 1"));
+    EXPECT_TRUE(log.Has("Media 32 0 " + std::to_string(LoadedProfile(0).MediaOption)));
+    EXPECT_TRUE(wnd->Flags().jobBusy.load());
+    release = true;
+    WaitForHostState(1);
+    wnd->Destroy();  // while the clock's hook can still see this test's flags
+}
+
 TEST_F(KeyEventsTest, KeyFunctionsLookOnlyAtKeysOneTo48OfTheCurrentProfile) {
     for (int entry = 0; entry < kKeyCount; ++entry) LoadedKey(0, entry).FunctionCode = kFnTimer;
     LoadedKey(1, 0).FunctionCode = kFnShortcut;
@@ -342,6 +364,7 @@ TEST_F(KeyEventsTest, UnplugDuringTheReadBackAbortsTheJob) {
     ASSERT_TRUE(Eventually([&] { return !wnd->Flags().jobBusy.load(); }));
     EXPECT_LE(clock.SleptMs() - before, 200);
     EXPECT_FALSE(log.Has("SaveRecord"));
+    wnd->Destroy();  // while the clock's hook can still see this test's flag
 }
 
 TEST_F(KeyEventsTest, ConsoleSwitchesCloseAndReopenWithoutChangingTheState) {

@@ -27,7 +27,6 @@ protected:
                            .session = session,
                            .keyboardRate = rate,
                            .launcher = launcher,
-                           .messageBox = messageBox,
                            .clock = clock,
                            .tray = withTray ? &tray : nullptr,
                            .where = folder.Where(),
@@ -99,7 +98,6 @@ protected:
     FakeSession session{log};
     FakeRate rate{log};
     FakeLauncher launcher{log};
-    FakeMessageBox messageBox{log};
     FakeTray tray{log};
     FakeActions actions{log};
     std::unique_ptr<CMonitorWnd> wnd;

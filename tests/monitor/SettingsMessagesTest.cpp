@@ -20,11 +20,10 @@ protected:
 
     // What KelmSetup does before it sends MSG_APPLY_SETTINGS.
     void EditBlock(const std::function<void(SettingsRecord&)>& edit) {
-        block.Edit([&](SettingsRecord& r) {
-            r = wnd->RecordSnapshot();
-            ClearChangeFlags(r);
-            edit(r);
-        });
+        auto record = std::make_unique<SettingsRecord>(wnd->RecordSnapshot());
+        ClearChangeFlags(*record);
+        edit(*record);
+        block.Edit([&](SettingsRecord& r) { r = *record; });
     }
 
     // Report ids that reached the keyboard, selects and polls left out.
