@@ -26,8 +26,8 @@ ActionResult Error(std::string text) { return {false, std::move(text)}; }
 // The report that a select code names.
 std::optional<ReportId> SelectedReport(std::uint8_t selectCode) {
     if (selectCode < kMacroCapableKeys) return ReportId::MacroReport;
-    for (const ReportInfo& spec : kReportTable)
-        if (spec.selectCode == selectCode) return spec.id;
+    for (const ReportInfo& info : kReportTable)
+        if (info.selectCode == selectCode) return info.id;
     return std::nullopt;
 }
 
@@ -64,22 +64,22 @@ bool EmuKeyboard::SetFeature(ReportView report) {
 }
 
 EmuKeyboard::WriteResult EmuKeyboard::ApplyWrite(ReportView report) {
-    const ReportInfo* spec = FindReportInfo(report[0]);
+    const ReportInfo* info = FindReportInfo(report[0]);
     // The firmware report is only answered: its write is stalled.
-    if (spec == nullptr || spec->id == ReportId::FirmwareReport) return WriteResult::Failed;
+    if (info == nullptr || info->id == ReportId::FirmwareReport) return WriteResult::Failed;
     // The select's byte 1 is the profile; every other write declares its length.
-    if (spec->id != ReportId::ControlReport && DeclaredLength(report) != spec->length) return WriteResult::Refused;
+    if (info->id != ReportId::ControlReport && DeclaredLength(report) != info->length) return WriteResult::Refused;
     const auto kept = [this] {
         memoryChanged_ = true;
         return WriteResult::Accepted;
     };
-    if (const KeyGroup* group = FindKeyGroup(spec->id)) {
+    if (const KeyGroup* group = FindKeyGroup(info->id)) {
         const auto data = ParseKeyGroupReport(*group, report);
         if (!data || !IsValidSlot(data->profile)) return WriteResult::Refused;
         ApplyKeyGroup(*group, *data, Profile(data->profile));
         return kept();
     }
-    switch (spec->id) {
+    switch (info->id) {
         case ReportId::ControlReport:
             return ApplySelect(report) ? WriteResult::Accepted : WriteResult::Refused;
         case ReportId::ProfileReport: {
@@ -179,8 +179,8 @@ std::optional<ReportBytes> EmuKeyboard::GetFeature(std::uint8_t id, std::size_t 
     std::optional<ReportBytes> answer;
     if (bufferLength > 0 && !faults_.TakeReadFailure()) answer = BuildAnswer(id);
     if (answer) {
-        const ReportInfo* spec = FindReportInfo(id);
-        if (spec->checksum && faults_.TakeChecksumFault()) answer->back() ^= 0x5A;
+        const ReportInfo* info = FindReportInfo(id);
+        if (info->checksum && faults_.TakeChecksumFault()) answer->back() ^= 0x5A;
         if (answer->size() > bufferLength) answer->resize(bufferLength);
         log_.Add(false, id, bufferLength, "answered", *answer);
     } else {
@@ -191,14 +191,14 @@ std::optional<ReportBytes> EmuKeyboard::GetFeature(std::uint8_t id, std::size_t 
 }
 
 std::optional<ReportBytes> EmuKeyboard::BuildAnswer(std::uint8_t id) {
-    const ReportInfo* spec = FindReportInfo(id);
-    if (spec == nullptr) return std::nullopt;
+    const ReportInfo* info = FindReportInfo(id);
+    if (info == nullptr) return std::nullopt;
     const Selection selected =
         selections_[id].value_or(Selection{static_cast<std::uint8_t>(memory_->CurrentProfile), 0});
     ProfileRecord& profile = Profile(selected.profile);
-    if (const KeyGroup* group = FindKeyGroup(spec->id))
+    if (const KeyGroup* group = FindKeyGroup(info->id))
         return BuildKeyGroupReport(*group, KeyGroupFromProfile(*group, selected.profile, profile));
-    switch (spec->id) {
+    switch (info->id) {
         case ReportId::ControlReport:
             return BuildControlStatus(NextStatus());
         case ReportId::ProfileReport:

@@ -45,18 +45,18 @@ TEST_F(KeyboardFixture, FactoryKeyboardAnswersWithTheKnownBytes) {
 }
 
 TEST_F(KeyboardFixture, EveryReadCarriesAValidFrame) {
-    for (const ReportInfo& spec : kReportTable) {
-        const auto answer = keyboard.GetFeature(static_cast<std::uint8_t>(spec.id), spec.length);
-        const bool writeOnly = spec.id == ReportId::ResetReport || spec.id == ReportId::HostStateReport ||
-                               spec.id == ReportId::PactRelayReport;
+    for (const ReportInfo& info : kReportTable) {
+        const auto answer = keyboard.GetFeature(static_cast<std::uint8_t>(info.id), info.length);
+        const bool writeOnly = info.id == ReportId::ResetReport || info.id == ReportId::HostStateReport ||
+                               info.id == ReportId::PactRelayReport;
         if (writeOnly) {
-            EXPECT_FALSE(answer) << spec.name;
+            EXPECT_FALSE(answer) << info.name;
             continue;
         }
-        ASSERT_TRUE(answer) << spec.name;
-        EXPECT_TRUE(FrameValid(*answer, spec.id)) << spec.name;
-        if (spec.id != ReportId::ControlReport) {
-            EXPECT_EQ(DeclaredLength(*answer), spec.length) << spec.name;
+        ASSERT_TRUE(answer) << info.name;
+        EXPECT_TRUE(FrameValid(*answer, info.id)) << info.name;
+        if (info.id != ReportId::ControlReport) {
+            EXPECT_EQ(DeclaredLength(*answer), info.length) << info.name;
         }
     }
 }
