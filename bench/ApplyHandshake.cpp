@@ -18,14 +18,14 @@
 #include <vector>
 
 #include "bench/MonitorRun.h"
-#include "monitor/MonitorIds.h"
-#include "monitor/protocol/ReportChannel.h"
-#include "monitor/protocol/Reports.h"
-#include "monitor/protocol/SettingsReports.h"
+#include "suite/SuiteIds.h"
+#include "keyboard/ReportChannel.h"
+#include "keyboard/Reports.h"
+#include "keyboard/SettingsReports.h"
 #include "platform/WindowClient.h"
 #include "settings/Defaults.h"
 #include "tools/kelmctl/ChangeSummary.h"
-#include "tools/kelmctl/SharedSettings.h"
+#include "suite/SharedSettings.h"
 
 namespace {
 
@@ -105,7 +105,7 @@ struct Round {
 
 // One F key of the current profile changes between Calculator and its
 // standard function, and the change is applied the way `kelmctl apply` does.
-bool ApplyOneRound(bench::MonitorRun& run, ctl::SharedSettings& block, int index, Round& round, std::string& error) {
+bool ApplyOneRound(bench::MonitorRun& run, SharedSettings& block, int index, Round& round, std::string& error) {
     const auto applied = std::make_unique<SettingsRecord>();
     if (!block.Read(*applied)) {
         error = "cannot read the shared block";
@@ -148,7 +148,7 @@ int main(int argc, char** argv) {
     const std::string programFolder = argc > 2 ? argv[2] : KELM_BENCH_PROGRAM_FOLDER;
     std::string error;
     auto run = bench::MonitorRun::Start(programFolder, error);
-    ctl::SharedSettings block;
+    SharedSettings block;
     if (run && !block.Open()) error = "KelmWatch's shared block cannot be opened";
     std::vector<Round> measured;
     for (int i = 0; error.empty() && i < rounds; ++i) {

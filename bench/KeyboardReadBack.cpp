@@ -18,8 +18,8 @@
 #include <string>
 #include <vector>
 
-#include "monitor/protocol/KeyboardProtocol.h"
-#include "monitor/protocol/StoreSettingsFiles.h"
+#include "keyboard/KeyboardProtocol.h"
+#include "keyboard/StoreSettingsFiles.h"
 #include "platform/DeviceLibrary.h"
 #include "settings/Defaults.h"
 #include "tests/support/PreparedProfiles.h"

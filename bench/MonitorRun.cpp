@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "monitor/MonitorIds.h"
+#include "suite/SuiteIds.h"
 #include "platform/WindowClient.h"
 #include "settings/ConfigFile.h"
 #include "settings/StructCodec.h"

@@ -2,14 +2,14 @@
 
 #include <cstdio>
 
-#include "tools/kelmctl/JsonFormat.h"
-#include "tools/kelmctl/ProfileJson.h"
+#include "settings/json/JsonFormat.h"
+#include "settings/json/ProfileJson.h"
 
 namespace kelm::emu {
 
 namespace {
 
-using ctl::Json;
+using json::Json;
 
 std::string HexBytes(const std::uint8_t* bytes, std::size_t size) {
     std::string out;
@@ -42,9 +42,9 @@ std::string DumpKeyboard(EmuKeyboard& keyboard) {
                          {"ChecksumFaults", faults.ChecksumFaults()},
                          {"UnplugAfter", Nullable(faults.UnplugCountdown())}};
     Json profiles = Json::array();
-    for (const ProfileRecord& profile : memory.Profiles) profiles.push_back(ctl::ProfileToJson(profile));
+    for (const ProfileRecord& profile : memory.Profiles) profiles.push_back(json::ProfileToJson(profile));
     out["Profiles"] = std::move(profiles);
-    return ctl::FormatJson(out) + "\n";
+    return json::FormatJson(out) + "\n";
 }
 
 }  // namespace kelm::emu

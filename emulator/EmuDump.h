@@ -1,5 +1,5 @@
 // `KelmEmu ctl dump`: the keyboard's state as JSON, the profiles in
-// kelmctl's profile form (tools/kelmctl/ProfileJson.h), which uses the field
+// kelmctl's profile form (settings/json/ProfileJson.h), which uses the field
 // names of the settings record:
 //
 //   {"FWVersion": 115, "CurrentProfile": 0, "Plugged": true,

@@ -29,7 +29,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "monitor/DeviceEvents.h"  // the event types, shared with the host side
+#include "keyboard/DeviceEvents.h"  // the event types, shared with the host side
 #include "settings/SettingsRecord.h"
 
 namespace kelm::emu {

@@ -37,7 +37,7 @@
 #include "emulator/EmuFaults.h"
 #include "emulator/EmuKeyTable.h"
 #include "emulator/EmuLog.h"
-#include "monitor/protocol/Reports.h"
+#include "keyboard/Reports.h"
 #include "settings/ConfigFile.h"
 #include "settings/SettingsRecord.h"
 

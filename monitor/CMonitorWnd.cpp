@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "monitor/DeviceEvents.h"
+#include "keyboard/DeviceEvents.h"
 #include "platform/Debug.h"
 #include "settings/Language.h"
 

@@ -2,7 +2,7 @@
 // console session changes, and the jobs of DeviceWorkerThread.
 #include "monitor/CMonitorWnd.h"
 #include "monitor/FirmwareCheck.h"
-#include "monitor/protocol/ReportChannel.h"
+#include "keyboard/ReportChannel.h"
 
 namespace kelm {
 

@@ -1,7 +1,7 @@
 // CMonitorWnd: the keyboard's events and the one-shot sound timers they
 // start.
 #include "monitor/CMonitorWnd.h"
-#include "monitor/DeviceEvents.h"
+#include "keyboard/DeviceEvents.h"
 
 namespace kelm {
 

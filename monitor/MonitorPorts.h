@@ -7,9 +7,9 @@
 #include <string>
 #include <string_view>
 
-#include "monitor/PactRecords.h"
-#include "monitor/protocol/FeatureDevice.h"
-#include "monitor/protocol/ProtocolHost.h"
+#include "suite/PactRecords.h"
+#include "keyboard/FeatureDevice.h"
+#include "keyboard/ProtocolHost.h"
 #include "platform/WindowMessage.h"
 #include "settings/ConfigFile.h"
 #include "settings/SettingsRecord.h"

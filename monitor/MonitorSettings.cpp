@@ -1,7 +1,7 @@
 // CMonitorWnd: taking settings over from the shared block, the session's
 // key repeat, and display texts from other programs.
 #include "monitor/CMonitorWnd.h"
-#include "monitor/CopyDataText.h"
+#include "suite/CopyDataText.h"
 
 namespace kelm {
 

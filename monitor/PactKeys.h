@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "monitor/PactRecords.h"
+#include "suite/PactRecords.h"
 #include "settings/SettingsRecord.h"
 
 namespace kelm {

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "monitor/MonitorPorts.h"
-#include "monitor/protocol/StoreSettingsFiles.h"
+#include "keyboard/StoreSettingsFiles.h"
 #include "platform/DeviceLibrary.h"
 #include "platform/KelmWindowAdapter.h"
 #include "platform/MessageLoop.h"

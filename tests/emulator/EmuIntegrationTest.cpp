@@ -8,7 +8,7 @@
 
 #include "PostRecorder.h"
 #include "emulator/EmuWire.h"
-#include "monitor/protocol/Reports.h"
+#include "keyboard/Reports.h"
 #include "tests/support/KelmEmuTest.h"
 
 namespace kelm::emu::test {

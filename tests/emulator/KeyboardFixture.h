@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "emulator/EmuKeyboard.h"
-#include "monitor/protocol/Reports.h"
+#include "keyboard/Reports.h"
 
 namespace kelm::emu::test {
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "tools/kelmctl/JsonFormat.h"
+#include "settings/json/JsonFormat.h"
 
-namespace kelm::ctl {
+namespace kelm::json {
 namespace {
 
 TEST(JsonFormat, PlainArraysStayOnOneLineOthersAreIndented) {
@@ -40,4 +40,4 @@ TEST(JsonFormat, OutputParsesBackToTheSameValue) {
 }
 
 }  // namespace
-}  // namespace kelm::ctl
+}  // namespace kelm::json

@@ -15,14 +15,14 @@
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TempProgramFolder.h"
-#include "tools/kelmctl/Json.h"
-#include "tools/kelmctl/JsonFormat.h"
-#include "tools/kelmctl/ProfileJson.h"
+#include "settings/json/Json.h"
+#include "settings/json/JsonFormat.h"
+#include "settings/json/ProfileJson.h"
 
 namespace kelm::test {
 namespace {
 
-using ctl::Json;
+using json::Json;
 
 class KelmctlProgram : public testing::Test {
 protected:
@@ -46,7 +46,7 @@ TEST_F(KelmctlProgram, ShowThenWriteGivesTheSameFileByteForByte) {
     const ProgramResult shown = Run({"profile", "show", Path("source.vkp")});
     ASSERT_EQ(shown.status, 0) << shown.err;
     EXPECT_EQ(shown.err, "");
-    EXPECT_EQ(Json::parse(shown.out), ctl::ProfileToJson(*sample));
+    EXPECT_EQ(Json::parse(shown.out), json::ProfileToJson(*sample));
     // Bytes that are not UTF-8 are visible as escapes.
     EXPECT_NE(shown.out.find("\"ProFileName\": \"Race \xC3\xA9t\\uefe9\""), std::string::npos);
 
@@ -76,7 +76,7 @@ TEST_F(KelmctlProgram, StandardInputAndDefaults) {
 TEST_F(KelmctlProgram, InvalidInputExitsTwoAndWritesNothing) {
     const auto sample = std::make_unique<ProfileRecord>();
     FillSampleProfile(*sample);
-    Json json = ctl::ProfileToJson(*sample);
+    Json json = json::ProfileToJson(*sample);
     json["Keys"][3]["Events"][7][2] = 70000;
     WriteFile(Path("bad.json"), json.dump());
     WriteFile(Path("syntax.json"), "{\"KBDelay\": ");
@@ -121,7 +121,7 @@ TEST_F(KelmctlProgram, SettingsShowOfAnEmptyFolderGivesTheDefaults) {
     for (int slot = 0; slot < kProfileCount; ++slot) {
         const auto expected = std::make_unique<ProfileRecord>();
         DefaultProfile(*expected, slot);
-        EXPECT_EQ(json["Profiles"][slot], ctl::ProfileToJson(*expected)) << "slot " << slot;
+        EXPECT_EQ(json["Profiles"][slot], json::ProfileToJson(*expected)) << "slot " << slot;
         EXPECT_EQ(json["Profiles"][slot]["ProFileName"], "Default" + std::to_string(slot + 1));
     }
 }
@@ -146,7 +146,7 @@ TEST_F(KelmctlProgram, SettingsShowReadsASavedRecord) {
     EXPECT_EQ(json["QuickHelpLan"], 4);
     EXPECT_EQ(json["MouseType"], 1);
     for (int slot = 0; slot < kProfileCount; ++slot)
-        EXPECT_EQ(json["Profiles"][slot], ctl::ProfileToJson(record->Profiles[slot])) << "slot " << slot;
+        EXPECT_EQ(json["Profiles"][slot], json::ProfileToJson(record->Profiles[slot])) << "slot " << slot;
 
     // Without --home, KELM_HOME names the program folder.
     ScopedEnv home("KELM_HOME", Home().c_str());

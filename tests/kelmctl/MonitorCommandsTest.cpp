@@ -11,7 +11,7 @@
 #include <mutex>
 #include <thread>
 
-#include "monitor/MonitorIds.h"
+#include "suite/SuiteIds.h"
 #include "platform/EventLoop.h"
 #include "platform/NamedMutex.h"
 #include "platform/SharedMapping.h"
@@ -24,12 +24,12 @@
 #include "tests/support/TempFolder.h"
 #include "tests/support/TempProgramFolder.h"
 #include "tests/support/TempRuntime.h"
-#include "tools/kelmctl/Json.h"
+#include "settings/json/Json.h"
 
 namespace kelm::test {
 namespace {
 
-using ctl::Json;
+using json::Json;
 
 class FakeMonitor {
 public:

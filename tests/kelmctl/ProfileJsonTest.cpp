@@ -8,10 +8,10 @@
 #include "settings/Defaults.h"
 #include "tests/kelmctl/SampleProfile.h"
 #include "tests/support/SameBytes.h"
-#include "tools/kelmctl/JsonFormat.h"
-#include "tools/kelmctl/ProfileJson.h"
+#include "settings/json/JsonFormat.h"
+#include "settings/json/ProfileJson.h"
 
-namespace kelm::ctl {
+namespace kelm::json {
 namespace {
 
 std::unique_ptr<ProfileRecord> NewProfile() { return std::make_unique<ProfileRecord>(); }
@@ -224,4 +224,4 @@ INSTANTIATE_TEST_SUITE_P(Cases, ProfileJsonError, testing::ValuesIn(kErrorCases)
                          [](const testing::TestParamInfo<ErrorCase>& c) { return std::string(c.param.name); });
 
 }  // namespace
-}  // namespace kelm::ctl
+}  // namespace kelm::json

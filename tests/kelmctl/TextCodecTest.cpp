@@ -3,10 +3,10 @@
 #include <random>
 #include <string>
 
-#include "tools/kelmctl/JsonFormat.h"
-#include "tools/kelmctl/TextCodec.h"
+#include "settings/json/JsonFormat.h"
+#include "settings/json/TextCodec.h"
 
-namespace kelm::ctl {
+namespace kelm::json {
 namespace {
 
 TEST(TextCodec, Utf8AndAsciiPassUnchanged) {
@@ -51,4 +51,4 @@ TEST(TextCodec, EveryByteStringRoundTripsAndShowsAsValidUtf8) {
 }
 
 }  // namespace
-}  // namespace kelm::ctl
+}  // namespace kelm::json

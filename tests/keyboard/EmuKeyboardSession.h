@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "monitor/protocol/KeyboardProtocol.h"
+#include "keyboard/KeyboardProtocol.h"
 #include "settings/Defaults.h"
 #include "tests/support/KelmEmuTest.h"
 #include "tests/support/PreparedProfiles.h"
-#include "tools/kelmctl/Json.h"
+#include "settings/json/Json.h"
 #include "tools/kelmctl/MemorySettingsFiles.h"
 
 namespace kelm::keyboard_test {
@@ -60,10 +60,10 @@ protected:
     }
 
     // `KelmEmu ctl dump`, parsed.
-    ctl::Json Dump() {
+    json::Json Dump() {
         const CtlResult dump = Ctl({"dump"});
         EXPECT_EQ(dump.rc, 0) << dump.output;
-        return ctl::Json::parse(dump.output, nullptr, false);
+        return json::Json::parse(dump.output, nullptr, false);
     }
 
     // The lines of `KelmEmu ctl log` that start with prefix ("set", "get 0E").

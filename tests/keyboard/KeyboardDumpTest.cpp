@@ -2,7 +2,7 @@
 // a virtual clock, and the program itself, which waits in real time.
 #include <sstream>
 
-#include "monitor/MonitorIds.h"
+#include "suite/SuiteIds.h"
 #include "platform/EventLoop.h"
 #include "platform/NamedMutex.h"
 #include "platform/WindowEndpoint.h"
@@ -18,8 +18,8 @@ bool Contains(const std::string& text, const std::string& part) { return text.fi
 class KeyboardDumpOnEmu : public EmuKeyboardSession {
 protected:
     // What the dump must print: KelmEmu's own view of the same keyboard.
-    static ctl::Json Expected(const ctl::Json& emuDump) {
-        ctl::Json json = ctl::Json::object();
+    static json::Json Expected(const json::Json& emuDump) {
+        json::Json json = json::Json::object();
         json["FWVersion"] = emuDump["FWVersion"];
         json["CurrentProfile"] = emuDump["CurrentProfile"];
         json["Profiles"] = emuDump["Profiles"];
@@ -42,7 +42,7 @@ protected:
 
 TEST_F(KeyboardDumpOnEmu, ReadsEverythingAndChangesNothing) {
     ASSERT_NO_FATAL_FAILURE(PrepareKeyboard());
-    const ctl::Json before = Dump();
+    const json::Json before = Dump();
     std::ostringstream progress;
     ASSERT_TRUE(Read(&progress)) << error;
     EXPECT_EQ(ctl::KeyboardToJson(contents), Expected(before));
@@ -76,11 +76,11 @@ TEST_F(KeyboardDumpOnEmu, IsWholeOrNothing) {
 
 TEST_F(KeyboardDumpOnEmu, KelmctlPrintsWhatKelmEmuHolds) {
     ASSERT_NO_FATAL_FAILURE(PrepareKeyboard());
-    const ctl::Json before = Dump();
+    const json::Json before = Dump();
     // One run only: it waits what the keyboard needs, 10 s and more.
     const test::ProgramResult result = RunDump({"--verbose"});
     ASSERT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(ctl::Json::parse(result.out), Expected(before)) << "standard output holds the JSON alone";
+    EXPECT_EQ(json::Json::parse(result.out), Expected(before)) << "standard output holds the JSON alone";
     EXPECT_TRUE(Contains(result.err, "MacroReport of slot 0, key entry 0: read\n")) << result.err;
     EXPECT_TRUE(Contains(result.err, "read 52 reports\n")) << result.err;
     EXPECT_EQ(Dump(), before);

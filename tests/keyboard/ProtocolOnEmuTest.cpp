@@ -7,7 +7,7 @@
 #include <cstdio>
 
 #include "tests/keyboard/EmuKeyboardSession.h"
-#include "tools/kelmctl/ProfileJson.h"
+#include "settings/json/ProfileJson.h"
 
 namespace kelm::keyboard_test {
 namespace {
@@ -40,11 +40,11 @@ protected:
             if (total >= atMs) abort = true;
         });
     }
-    ctl::Json RecordProfile(int slot) const { return ctl::ProfileToJson(record->Profiles[slot]); }
-    static ctl::Json FactoryProfile(int slot) {
+    json::Json RecordProfile(int slot) const { return json::ProfileToJson(record->Profiles[slot]); }
+    static json::Json FactoryProfile(int slot) {
         const auto profile = std::make_unique<ProfileRecord>();
         DefaultProfile(*profile, slot);
-        return ctl::ProfileToJson(*profile);
+        return json::ProfileToJson(*profile);
     }
     // The same keyboard read with an equal stamp: firmware and profile only.
     void ShareStamp() {
@@ -59,7 +59,7 @@ TEST_F(ProtocolOnEmu, FullReadBackReproducesTheFiveProfiles) {
     ASSERT_FALSE(protocol.CheckSyncStamp());
     ASSERT_TRUE(protocol.ReadAllFromKeyboard());
 
-    const ctl::Json keyboard = Dump();
+    const json::Json keyboard = Dump();
     EXPECT_EQ(record->CurrentProfile, 3);
     EXPECT_EQ(keyboard["CurrentProfile"], 3);
     EXPECT_EQ(files.FirmwareVersion(), keyboard["FWVersion"].get<int>());
@@ -115,7 +115,7 @@ TEST_F(ProtocolOnEmu, WriteSendsExactlyTheFlaggedReports) {
     // under one step and waits nothing.
     EXPECT_EQ(clock.SleptMs(), (100 + 200) + (500 + 200) + (200 + 200) + (100 + 100) + (100 + 100) + 500 + 200);
 
-    const ctl::Json keyboard = Dump();
+    const json::Json keyboard = Dump();
     EXPECT_EQ(keyboard["CurrentProfile"], 2);
     EXPECT_EQ(keyboard["Profiles"][0]["ModifyKey"][0], 1) << "flag 2 sent nothing";
     EXPECT_EQ(keyboard["Profiles"][4]["Keys"][20], FactoryProfile(4)["Keys"][20]) << "flag 2 sent nothing";
@@ -132,7 +132,7 @@ TEST_F(ProtocolOnEmu, ResetBringsBackTheFactoryProfilesUnderANewStamp) {
     ASSERT_EQ(sets.size(), 2u);
     EXPECT_EQ(sets[0], "set 11 3 accepted 110304");
     EXPECT_TRUE(StartsWith(sets[1], "set 14 20 accepted")) << sets[1];
-    const ctl::Json keyboard = Dump();
+    const json::Json keyboard = Dump();
     EXPECT_EQ(keyboard["CurrentProfile"], 0);
     for (int slot = 0; slot < kProfileCount; ++slot) EXPECT_EQ(keyboard["Profiles"][slot], FactoryProfile(slot));
     ASSERT_TRUE(files.Stamp().has_value());
@@ -217,7 +217,7 @@ TEST_F(ProtocolOnEmu, UnplugDuringTheReadBackFailsWithoutHanging) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, kNoHang);
     EXPECT_LT(clock.SleptMs(), PrescribedReadBackMs(0, false)) << "no poll waits for a keyboard that is gone";
     EXPECT_EQ(Log("").size(), 40u) << "nothing reaches a keyboard that is gone";
-    const ctl::Json keyboard = Dump();
+    const json::Json keyboard = Dump();
     EXPECT_EQ(keyboard["Plugged"], false);
     EXPECT_EQ(keyboard["SyncStamp"], kNoStamp);
     EXPECT_FALSE(files.Stamp().has_value()) << "nothing saved";
@@ -237,7 +237,7 @@ TEST_F(ProtocolOnEmu, UnplugDuringAMacroWriteFailsWithoutHanging) {
     ASSERT_EQ(sets.size(), 2u);
     EXPECT_TRUE(StartsWith(sets[0], "set 0D 35 accepted"));
     EXPECT_EQ(sets[1], Accepted(BuildMacroReport({0, 0}, record->Profiles[0].Keys[0])));
-    const ctl::Json keyboard = Dump();
+    const json::Json keyboard = Dump();
     EXPECT_EQ(keyboard["Profiles"][0]["Keys"][0], RecordProfile(0)["Keys"][0]);
     EXPECT_NE(keyboard["Profiles"][0]["Keys"][1]["MacroName"], "Macro 1");
     EXPECT_EQ(keyboard["SyncStamp"], kNoStamp);
@@ -250,7 +250,7 @@ TEST_F(ProtocolOnEmu, DamagedReportsStoreNothing) {
     // The first read with a checksum: the ModifyKeyReport of slot 0.
     ASSERT_EQ(Ctl({"fault", "checksum", "1"}).rc, 0);
     EXPECT_FALSE(protocol.ReadAllFromKeyboard());
-    const ctl::Json keyboard = Dump();
+    const json::Json keyboard = Dump();
     EXPECT_EQ(RecordProfile(0)["ModifyKey"], FactoryProfile(0)["ModifyKey"]);
     EXPECT_NE(keyboard["Profiles"][0]["ModifyKey"], FactoryProfile(0)["ModifyKey"]);
     EXPECT_EQ(RecordProfile(0)["Keys"], keyboard["Profiles"][0]["Keys"]) << "the other reports went on";

@@ -8,7 +8,7 @@
 
 #include "MonitorFakes.h"
 #include "monitor/CMonitorWnd.h"
-#include "monitor/DeviceEvents.h"
+#include "keyboard/DeviceEvents.h"
 #include "tests/support/TempProgramFolder.h"
 
 namespace kelm::test {

@@ -22,7 +22,7 @@
 #include "MonitorIntegrationFixture.h"
 #include "PeerWindow.h"
 #include "monitor/MonitorIds.h"
-#include "monitor/PactRecords.h"
+#include "suite/PactRecords.h"
 #include "platform/NamedMutex.h"
 #include "platform/ObjectPaths.h"
 #include "platform/SharedMapping.h"

@@ -13,9 +13,9 @@
 #include <thread>
 #include <vector>
 
-#include "monitor/protocol/Clock.h"
-#include "monitor/protocol/FeatureDevice.h"
-#include "monitor/protocol/Reports.h"
+#include "keyboard/Clock.h"
+#include "keyboard/FeatureDevice.h"
+#include "keyboard/Reports.h"
 
 namespace kelm {
 

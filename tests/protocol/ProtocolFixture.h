@@ -10,7 +10,7 @@
 #include <optional>
 
 #include "FakeKeyboard.h"
-#include "monitor/protocol/KeyboardProtocol.h"
+#include "keyboard/KeyboardProtocol.h"
 #include "settings/Defaults.h"
 
 namespace kelm {

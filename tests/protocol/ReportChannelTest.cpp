@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "FakeKeyboard.h"
-#include "monitor/protocol/ReportChannel.h"
+#include "keyboard/ReportChannel.h"
 
 namespace kelm {
 namespace {

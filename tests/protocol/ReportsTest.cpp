@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "monitor/protocol/Reports.h"
+#include "keyboard/Reports.h"
 #include "settings/Defaults.h"
 #include "settings/Text.h"
 

@@ -5,8 +5,8 @@
 #include <memory>
 
 #include "FakeKeyboard.h"
-#include "monitor/protocol/KeyboardProtocol.h"
-#include "monitor/protocol/StoreSettingsFiles.h"
+#include "keyboard/KeyboardProtocol.h"
+#include "keyboard/StoreSettingsFiles.h"
 #include "settings/Defaults.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsStore.h"

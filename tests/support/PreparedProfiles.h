@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "monitor/protocol/Reports.h"
-#include "monitor/protocol/SettingsReports.h"
+#include "keyboard/Reports.h"
+#include "keyboard/SettingsReports.h"
 #include "platform/DeviceLibrary.h"
 #include "settings/Defaults.h"
 #include "settings/SettingsRecord.h"

@@ -3,10 +3,12 @@
 #include "tools/kelmctl/KeyboardCommands.h"
 #include "tools/kelmctl/MonitorCommands.h"
 #include "tools/kelmctl/ProfileCommands.h"
-#include "tools/kelmctl/ProfileJson.h"
+#include "settings/json/ProfileJson.h"
 #include "tools/kelmctl/StoreCommands.h"
 
 namespace kelm::ctl {
+
+using namespace json;
 
 namespace {
 

@@ -4,15 +4,17 @@
 #include <cstdlib>
 #include <ostream>
 
-#include "monitor/MonitorIds.h"
+#include "suite/SuiteIds.h"
 #include "platform/DeviceLibrary.h"
 #include "platform/NamedMutex.h"
 #include "platform/WindowClient.h"
-#include "tools/kelmctl/JsonFormat.h"
+#include "settings/json/JsonFormat.h"
 #include "tools/kelmctl/KeyboardDump.h"
 #include "tools/kelmctl/ProgramFolder.h"
 
 namespace kelm::ctl {
+
+using namespace json;
 
 namespace {
 

@@ -3,13 +3,15 @@
 #include <atomic>
 #include <ostream>
 
-#include "monitor/protocol/KeyboardProtocol.h"
+#include "keyboard/KeyboardProtocol.h"
 #include "settings/Defaults.h"
 #include "tools/kelmctl/MemorySettingsFiles.h"
-#include "tools/kelmctl/ProfileJson.h"
+#include "settings/json/ProfileJson.h"
 #include "tools/kelmctl/ReadOnlyFeatureDevice.h"
 
 namespace kelm::ctl {
+
+using namespace json;
 
 namespace {
 

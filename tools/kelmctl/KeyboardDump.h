@@ -7,12 +7,14 @@
 #include <memory>
 #include <string>
 
-#include "monitor/protocol/Clock.h"
-#include "monitor/protocol/FeatureDevice.h"
+#include "keyboard/Clock.h"
+#include "keyboard/FeatureDevice.h"
 #include "settings/SettingsRecord.h"
-#include "tools/kelmctl/Json.h"
+#include "settings/json/Json.h"
 
 namespace kelm::ctl {
+
+using json::Json;
 
 struct KeyboardContents {
     int FWVersion = 0;

@@ -5,7 +5,7 @@
 
 #include <optional>
 
-#include "monitor/protocol/ProtocolHost.h"
+#include "keyboard/ProtocolHost.h"
 
 namespace kelm::ctl {
 

@@ -5,7 +5,7 @@
 #include <ostream>
 #include <string>
 
-#include "monitor/MonitorIds.h"
+#include "suite/SuiteIds.h"
 #include "platform/WindowClient.h"
 #include "settings/ConfigFile.h"
 #include "settings/Defaults.h"
@@ -13,12 +13,14 @@
 #include "settings/SettingsStore.h"
 #include "settings/Text.h"
 #include "tools/kelmctl/ChangeSummary.h"
-#include "tools/kelmctl/JsonFormat.h"
+#include "settings/json/JsonFormat.h"
 #include "tools/kelmctl/ProgramFolder.h"
-#include "tools/kelmctl/SharedSettings.h"
-#include "tools/kelmctl/TextCodec.h"
+#include "suite/SharedSettings.h"
+#include "settings/json/TextCodec.h"
 
 namespace kelm::ctl {
+
+using namespace json;
 
 namespace {
 

@@ -9,10 +9,12 @@
 #include "platform/FileIo.h"
 #include "settings/IniFile.h"
 #include "settings/ProfileFile.h"
-#include "tools/kelmctl/JsonFormat.h"
-#include "tools/kelmctl/ProfileJson.h"
+#include "settings/json/JsonFormat.h"
+#include "settings/json/ProfileJson.h"
 
 namespace kelm::ctl {
+
+using namespace json;
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <optional>
 #include <utility>
 
-#include "monitor/protocol/FeatureDevice.h"
-#include "monitor/protocol/Reports.h"
+#include "keyboard/FeatureDevice.h"
+#include "keyboard/Reports.h"
 
 namespace kelm::ctl {
 

@@ -9,11 +9,13 @@
 #include "settings/Defaults.h"
 #include "settings/SettingsStore.h"
 #include "settings/StoreLocation.h"
-#include "tools/kelmctl/JsonFormat.h"
+#include "settings/json/JsonFormat.h"
 #include "tools/kelmctl/ProgramFolder.h"
-#include "tools/kelmctl/StoreJson.h"
+#include "settings/json/StoreJson.h"
 
 namespace kelm::ctl {
+
+using namespace json;
 
 namespace {
 
