@@ -18,14 +18,14 @@
 #include <vector>
 
 #include "bench/MonitorRun.h"
-#include "suite/SuiteIds.h"
 #include "keyboard/ReportChannel.h"
 #include "keyboard/Reports.h"
 #include "keyboard/SettingsReports.h"
 #include "platform/WindowClient.h"
 #include "settings/Defaults.h"
-#include "tools/kelmctl/ChangeSummary.h"
 #include "suite/SharedSettings.h"
+#include "suite/SuiteIds.h"
+#include "tools/kelmctl/ChangeSummary.h"
 
 namespace {
 
@@ -134,8 +134,8 @@ bool ApplyOneRound(bench::MonitorRun& run, SharedSettings& block, int index, Rou
     round.prescribedSeconds = prescription.waitMs / 1000.0;
 
     const LoggedReports logged = ParseLog(run.Ctl({"log"}));
-    if (!reply || *reply != 0)
-        error = "KelmWatch did not answer the apply";
+    if (!reply || *reply != 1)
+        error = "KelmWatch did not answer that the keyboard took the apply";
     else if (logged.writes != prescription.writes || !logged.onlyStatusReads || !logged.allGood)
         error = "KelmEmu received " + IdList(logged.writes) + "instead of " + IdList(prescription.writes);
     return error.empty();

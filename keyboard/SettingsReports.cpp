@@ -39,4 +39,25 @@ bool ApplySettingsReport(ReportId id, ReportView report, ProfileRecord& profile)
     return data.has_value();
 }
 
+void KeepUnflaggedKeyboardState(const SettingsRecord& keyboard, SettingsRecord& record) {
+    const ChangeFlags& flags = record.Flags;
+    if (!IsFlagSet(flags.CurrentProfileChanged)) record.CurrentProfile = keyboard.CurrentProfile;
+    // The reports themselves say which fields the keyboard holds: a round
+    // trip through them moves exactly those.
+    for (int p = 0; p < kProfileCount; ++p) {
+        const auto number = static_cast<std::uint8_t>(p);
+        for (const SettingsReportStep& step : kSettingsReports) {
+            if (SettingsReportChanged(step.id, flags, p)) continue;
+            ApplySettingsReport(step.id, BuildSettingsReport(step.id, number, keyboard.Profiles[p]),
+                                record.Profiles[p]);
+        }
+        for (int key = 0; key < kMacroCapableKeys; ++key) {
+            const MacroKeyInfo& held = keyboard.Profiles[p].Keys[key];
+            if (IsFlagSet(flags.KeyChanged[p][key]) || held.FunctionCode != kFnMacro) continue;
+            ParseMacroReport(BuildMacroReport({number, static_cast<std::uint8_t>(key)}, held),
+                             record.Profiles[p].Keys[key]);
+        }
+    }
+}
+
 }  // namespace kelm

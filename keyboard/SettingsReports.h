@@ -34,4 +34,11 @@ ReportBytes BuildSettingsReport(ReportId id, std::uint8_t profileNumber, const P
 // the report is damaged.
 bool ApplySettingsReport(ReportId id, ReportView report, ProfileRecord& profile);
 
+// Takes what the keyboard holds (active profile, the settings reports,
+// stored macros) from keyboard into record, except where record's change
+// flags ask for it: those stay as record has them. For settings handed over
+// while the keyboard's own state was read back or changed, so that neither
+// the handed-over changes nor what the keyboard reported is lost.
+void KeepUnflaggedKeyboardState(const SettingsRecord& keyboard, SettingsRecord& record);
+
 }  // namespace kelm

@@ -5,11 +5,9 @@
 namespace kelm {
 
 bool CMonitorApp::OpenSetupRequested(int argc, const char* const* argv) {
-    // The arguments are the command line; only its first character counts.
-    for (int i = 1; i < argc; ++i) {
-        if (argv[i][0] != '\0') return argv[i][0] == '1';
-    }
-    return false;
+    // Only the first character of the command line counts: that of the
+    // first argument, so an empty first argument is no "1".
+    return argc > 1 && argv[1][0] == '1';
 }
 
 CMonitorApp::Instance CMonitorApp::InitInstance(bool openSetupOnStart, IWindowDirectory& windows) {

@@ -90,7 +90,7 @@ bool CMonitorWnd::Create() {
 
     const bool opened = OpenKeyboard();
     if (opened) {
-        CheckFirmwareVersion();
+        if (const auto argument = CheckFirmwareVersion()) StartFlash(*argument);
         protocol_.CheckSyncStamp();
         SetTimer(TIMER_FIRST_READ, kFirstReadDelay);
         flags_.deviceState.store(kDeviceConnected);
@@ -161,6 +161,11 @@ void CMonitorWnd::Destroy() {
 
     deviceThread_.AbortRunningJob();
     deviceThread_.Stop();
+    {
+        // Whoever waits for a task's answer hears now that it was dropped.
+        const std::lock_guard lock(tasksMutex_);
+        recordTasks_.clear();
+    }
     CloseKeyboard();
     ports_.device.Free();
     macroThread_.Stop();
@@ -277,6 +282,7 @@ void CMonitorWnd::OnCommand(std::uint32_t command) {
 void CMonitorWnd::RefreshView() {
     const std::lock_guard lock(viewMutex_);
     *view_ = *record_;
+    for (const auto& change : pendingChanges_) change(*view_);
 }
 
 void CMonitorWnd::PostToWindow(std::function<void()> task) {

@@ -6,13 +6,24 @@
 // shutdown sequence.
 //
 // Threads: every member function runs on the window's thread, except the
-// device jobs (DeviceWorkerThread). The working record and the keyboard
-// are shared with that thread under the keyboard protocol's lock, which a
-// sequence holds from start to end; a job that must stop is told through
+// device jobs and record tasks (DeviceWorkerThread). The window's thread
+// never waits on the keyboard: everything that talks to the keyboard or
+// changes the working record is a job or a record task, done by the worker
+// in the order it was asked for, under the keyboard protocol's lock, which
+// a sequence holds from start to end; a job that must stop is told through
 // the abort flag, which ends it within 100 ms. What only reads the record
 // (a key press, a sound, the key repeat) reads a copy of it instead, taken
 // each time the record changes, so a key works at once even while a
 // read-back of many seconds holds the record.
+//
+// Settings handed over through the shared block (apply, reload) are copied
+// out of the block when the message arrives, so what KelmSetup wrote is
+// what is taken over, whatever runs before the task. The task takes the
+// copy over whole, unless the keyboard's own state was read back or changed
+// since the copy: then what the keyboard holds is kept wherever the copy's
+// change flags do not ask for a change. The sender of an apply waits for
+// its answer (a deferred reply) while the window goes on with other
+// messages; the answer is 1 when the keyboard took every flagged change.
 //
 // Keyboard connection (DeviceState and the pending arrival):
 //
@@ -30,20 +41,21 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 
+#include "keyboard/Clock.h"
+#include "keyboard/KeyboardProtocol.h"
 #include "monitor/DeviceWorkerThread.h"
 #include "monitor/HostActions.h"
 #include "monitor/MacroPlaybackThread.h"
 #include "monitor/MonitorIds.h"
 #include "monitor/MonitorPorts.h"
 #include "monitor/PactRegistration.h"
-#include "keyboard/Clock.h"
-#include "keyboard/KeyboardProtocol.h"
 #include "platform/MessageLoop.h"
 #include "platform/ProcessLauncher.h"
 #include "settings/ConfigFile.h"
@@ -112,6 +124,9 @@ public:
     bool OpenSetupOnStart() const { return openSetupOnStart_; }
     // A copy of the working record, taken under the protocol's lock.
     SettingsRecord RecordSnapshot();
+    // Returns once the worker has done every job and task asked of it
+    // before the call (or dropped them, at shutdown).
+    void WaitForWorker();
 
 private:
     // ---- start-up and shutdown ----
@@ -127,11 +142,18 @@ private:
     void CompleteArrival();
     void Removal();
     void OnSessionChange(std::uint64_t code);
-    void CheckFirmwareVersion();
+    std::optional<int> CheckFirmwareVersion();
+    void StartFlash(int argument);
     void PostJob(int job, std::intptr_t argument = 0);
     void WriteDeviceState(int device);
 
-    // ---- device jobs (DeviceWorkerThread) ----
+    // ---- device jobs and record tasks (DeviceWorkerThread) ----
+    void PostRecordTask(std::function<void()> task);
+    void RunRecordTask() override;
+    void CheckConnectedKeyboard();
+    // The caller holds the protocol's lock.
+    void TakeOver(const SettingsRecord& copy, std::uint64_t keyboardGeneration);
+    void KeyboardStateChanged() { keyboardGeneration_.fetch_add(1); }
     void ReadAll() override;
     void SendProfile() override;
     void MacroRecordStage(std::uint16_t eventData) override;
@@ -141,12 +163,15 @@ private:
     std::int64_t OnApplySettings(std::uint64_t wParam);
     void OnReloadSettings(bool withRate);
     void ApplyKeyboardRate();
+    void ApplyKeyboardRate(const SettingsRecord& record);
+    void AnnounceOsdPosition();
     void OnCopyData(const WindowMessage& message);
     void OnRegisteredMessage(const WindowMessage& message);
 
     // ---- keyboard events ----
     void OnKeyboardProfile(int number);
     void OnKeyboardBrightness(int level);
+    void TakeKeyboardChange(std::function<void(SettingsRecord&)> change);
     void OnKeyFunction(int keyNumber, int phase);
     void OnQuickLaunch(int keyNumber);
     void OnMedia(int code, int releaseFlag);
@@ -186,6 +211,13 @@ private:
     std::unique_ptr<SettingsRecord> record_;
     std::mutex viewMutex_;
     std::unique_ptr<SettingsRecord> view_;
+    // Changes the keyboard made that the view has and the record not yet.
+    std::deque<std::function<void(SettingsRecord&)>> pendingChanges_;
+    std::mutex tasksMutex_;
+    std::deque<std::function<void()>> recordTasks_;
+    // Counts what the keyboard changed in the record: read-backs, profile
+    // and brightness changes made on the keyboard.
+    std::atomic<std::uint64_t> keyboardGeneration_{0};
     OsdSetting osd_{};
     DeviceFlags flags_;
     bool openSetupOnStart_;

@@ -29,7 +29,9 @@ void DeviceWorkerThread::Handle(const ThreadMessage& message, IDeviceJobs& jobs,
     // sees it busy and aborts it; it never loses its abort to the clearing.
     flags.abortRequested.store(false);
     flags.jobBusy.store(true);
-    if (flags.deviceState.load() == kDeviceConnected && !flags.stopping.load()) {
+    if (message.wParam == JOB_RECORD_TASK) {
+        if (!flags.stopping.load()) jobs.RunRecordTask();
+    } else if (flags.deviceState.load() == kDeviceConnected && !flags.stopping.load()) {
         switch (message.wParam) {
             case JOB_READ_ALL:
                 jobs.ReadAll();

@@ -3,6 +3,7 @@
 //
 // Flags shared with the window thread (plain atomics, no lock):
 //   DeviceState     jobs run only while it is 1; others are dropped, not queued
+//                   (record tasks run in any state and look at it themselves)
 //   JobBusy         set by the worker for the length of a job
 //   AbortRequested  cleared by the worker before each job; raised by removal
 //                   and shutdown while a job runs; every keyboard sequence
@@ -32,6 +33,7 @@ public:
     virtual void ReadAll() = 0;                                  // JOB_READ_ALL
     virtual void SendProfile() = 0;                              // JOB_SEND_PROFILE
     virtual void MacroRecordStage(std::uint16_t eventData) = 0;  // JOB_MACRO_RECORD_STAGE
+    virtual void RunRecordTask() = 0;                            // JOB_RECORD_TASK
 };
 
 class DeviceWorkerThread {

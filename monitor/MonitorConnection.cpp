@@ -1,8 +1,10 @@
 // CMonitorWnd: opening and closing the keyboard, its arrival and removal,
 // console session changes, and the jobs of DeviceWorkerThread.
+#include <future>
+
+#include "keyboard/ReportChannel.h"
 #include "monitor/CMonitorWnd.h"
 #include "monitor/FirmwareCheck.h"
-#include "keyboard/ReportChannel.h"
 
 namespace kelm {
 
@@ -33,8 +35,7 @@ void CMonitorWnd::CompleteArrival() {
     flags_.deviceState.store(kDeviceConnected);
     PublishDeviceStatus(1);
     ports_.device.OpenFeatureDevice();
-    CheckFirmwareVersion();
-    protocol_.CheckSyncStamp();
+    CheckConnectedKeyboard();
     PostJob(JOB_READ_ALL);
     UpdateTrayIcon();
     WriteDeviceState(1);
@@ -62,8 +63,7 @@ void CMonitorWnd::Removal() {
 void CMonitorWnd::OnSessionChange(std::uint64_t code) {
     if (code == WTS_CONSOLE_CONNECT) {
         if (!OpenKeyboard()) return;
-        CheckFirmwareVersion();
-        protocol_.CheckSyncStamp();
+        CheckConnectedKeyboard();
         PostJob(JOB_READ_ALL);
         UpdateTrayIcon();
         WriteDeviceState(1);
@@ -73,7 +73,21 @@ void CMonitorWnd::OnSessionChange(std::uint64_t code) {
     }
 }
 
-void CMonitorWnd::CheckFirmwareVersion() {
+// On the worker, before the read-back that follows a connection: the
+// window only hears what comes of it.
+void CMonitorWnd::CheckConnectedKeyboard() {
+    PostRecordTask([this] {
+        if (flags_.deviceState.load() != kDeviceConnected) return;
+        if (const auto argument = CheckFirmwareVersion())
+            PostToWindow([this, argument = *argument] { StartFlash(argument); });
+        protocol_.CheckSyncStamp();
+    });
+}
+
+// Reads the keyboard: on the window's thread only while the window is being
+// created, and on the worker after. The argument for KelmFlash when the
+// keyboard's firmware is not the package's.
+std::optional<int> CMonitorWnd::CheckFirmwareVersion() {
     std::optional<std::uint8_t> version;
     {
         const auto lock = protocol_.Lock();
@@ -82,13 +96,15 @@ void CMonitorWnd::CheckFirmwareVersion() {
         if (channel.Read(ReportId::FirmwareReport, answer)) version = ParseFirmwareReport(answer);
         if (version) ports_.files.StoreFirmwareVersion(*version);
     }
-    if (!version) return;
-    const auto argument = FirmwareUpdateArgument(*version, ports_.files.PackageFirmwareVersion());
-    if (!argument) return;
+    if (!version) return std::nullopt;
+    return FirmwareUpdateArgument(*version, ports_.files.PackageFirmwareVersion());
+}
+
+void CMonitorWnd::StartFlash(int argument) {
     // KelmFlash takes the keyboard over; the configuration program is not
     // opened behind it.
     openSetupOnStart_ = false;
-    StartProgram("FlashPack/KelmFlash", {std::to_string(*argument)});
+    StartProgram("FlashPack/KelmFlash", {std::to_string(argument)});
 }
 
 // A job asked for while the keyboard is away is dropped then, not when the
@@ -97,20 +113,47 @@ void CMonitorWnd::PostJob(int job, std::intptr_t argument) {
     if (flags_.deviceState.load() == kDeviceConnected) deviceThread_.PostJob(job, argument);
 }
 
-void CMonitorWnd::WriteDeviceState(int device) {
-    // The worker saves the same file; the lock keeps the two from
-    // overwriting each other's changes.
-    const auto lock = protocol_.Lock();
-    ports_.files.WriteDeviceState(device);
+void CMonitorWnd::WriteDeviceState(int device) { ports_.files.WriteDeviceState(device); }
+
+// ---- jobs and record tasks, on DeviceWorkerThread ----
+
+void CMonitorWnd::PostRecordTask(std::function<void()> task) {
+    {
+        const std::lock_guard lock(tasksMutex_);
+        recordTasks_.push_back(std::move(task));
+    }
+    if (deviceThread_.PostJob(JOB_RECORD_TASK, 0)) return;
+    // Nobody will run it: dropping it answers whoever waits for it.
+    std::function<void()> dropped;
+    const std::lock_guard lock(tasksMutex_);
+    dropped = std::move(recordTasks_.back());
+    recordTasks_.pop_back();
 }
 
-// ---- jobs, on DeviceWorkerThread ----
+void CMonitorWnd::WaitForWorker() {
+    auto done = std::make_shared<std::promise<void>>();
+    auto finished = done->get_future();
+    PostRecordTask([done] { done->set_value(); });
+    finished.wait();
+}
+
+void CMonitorWnd::RunRecordTask() {
+    std::function<void()> task;
+    {
+        const std::lock_guard lock(tasksMutex_);
+        if (recordTasks_.empty()) return;
+        task = std::move(recordTasks_.front());
+        recordTasks_.pop_front();
+    }
+    task();
+}
 
 void CMonitorWnd::ReadAll() {
     // One hold of the lock for both steps, and no 1 once the shutdown has
     // begun: the keyboard's last host state must be the shutdown's 0.
     const auto lock = protocol_.Lock();
     protocol_.ReadAllFromKeyboard();
+    KeyboardStateChanged();
     RefreshView();
     if (!flags_.stopping.load()) protocol_.SendHostState(1);
 }
@@ -122,6 +165,7 @@ void CMonitorWnd::MacroRecordStage(std::uint16_t eventData) {
     {
         const auto lock = protocol_.Lock();
         feedback = protocol_.HandleMacroRecordStage(eventData);
+        KeyboardStateChanged();
         RefreshView();
     }
     if (feedback != MacroRecordFeedback::None) PostToWindow([this, feedback] { StartMacroRecordSound(feedback); });

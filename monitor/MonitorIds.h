@@ -17,8 +17,8 @@ inline constexpr std::uint32_t WTS_CONSOLE_CONNECT = 1;
 inline constexpr std::uint32_t WTS_CONSOLE_DISCONNECT = 2;
 
 // ---- from the keyboard library (the numbers the monitor hands it) ----
-inline constexpr std::uint32_t MSG_DEVICE_EVENT = WM_USER + 301;              // 1325
-inline constexpr std::uint32_t MSG_DEVICE_PRESENCE = WM_USER + 302;           // 1326
+inline constexpr std::uint32_t MSG_DEVICE_EVENT = WM_USER + 301;     // 1325
+inline constexpr std::uint32_t MSG_DEVICE_PRESENCE = WM_USER + 302;  // 1326
 
 // ---- thread messages ----
 inline constexpr std::uint32_t MSG_PLAY_MACRO = WM_USER + 624;  // 1648
@@ -27,6 +27,9 @@ inline constexpr std::uint32_t MSG_DEVICE_JOB = WM_USER + 625;  // 1649
 inline constexpr int JOB_READ_ALL = 2;
 inline constexpr int JOB_SEND_PROFILE = 3;
 inline constexpr int JOB_MACRO_RECORD_STAGE = 4;
+// Work on the working record handed to the worker, so that it runs in order
+// with the keyboard jobs; it runs also while the keyboard is away.
+inline constexpr int JOB_RECORD_TASK = 5;
 
 // ---- window timers ----
 inline constexpr unsigned TIMER_SHORTCUT_REPEAT = 102;

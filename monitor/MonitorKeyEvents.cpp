@@ -1,7 +1,7 @@
 // CMonitorWnd: the keyboard's events and the one-shot sound timers they
 // start.
-#include "monitor/CMonitorWnd.h"
 #include "keyboard/DeviceEvents.h"
+#include "monitor/CMonitorWnd.h"
 
 namespace kelm {
 
@@ -96,30 +96,59 @@ void CMonitorWnd::DispatchDeviceEvent(std::uint32_t id) {
 }
 
 // The keyboard has switched profiles itself: nothing goes back to it.
+// Every step runs at once from the view, so keys, sound, key repeat, files,
+// block and KelmSetup follow the keyboard even while the worker holds the
+// record for a read-back; the record follows on the worker.
 void CMonitorWnd::OnKeyboardProfile(int number) {
     const int slot = number - 1;
-    const auto lock = protocol_.Lock();
-    const int leaving = record_->CurrentProfile;
-    const bool announce = IsValidSlot(leaving) && record_->Profiles[leaving].SoundProfile == 1;
-    record_->CurrentProfile = slot;
-    RefreshView();
+    const bool announce = ReadView([](const SettingsRecord& view) {
+        return IsValidSlot(view.CurrentProfile) && view.Profiles[view.CurrentProfile].SoundProfile == 1;
+    });
+    TakeKeyboardChange([slot](SettingsRecord& record) { record.CurrentProfile = slot; });
     ports_.files.WriteCurrentProfile(slot);
     if (announce && !IsFinalPhase()) StartSoundTimer(TIMER_SOUND_PROFILE);
-    ports_.settingsBlock.PublishRecord(*record_);
-    ports_.files.WriteRepeatToRegistry(record_->Profiles[slot]);
+    ReadView([this, slot](const SettingsRecord& view) {
+        ports_.settingsBlock.PublishRecord(view);
+        ports_.files.WriteRepeatToRegistry(view.Profiles[slot]);
+        return 0;
+    });
     ApplyKeyboardRate();
     ports_.windows.PostMessage(kSetupTitle, MSG_SETUP_PROFILE_CHANGED, 0, 0);
     ResetPactStatus();
 }
 
 void CMonitorWnd::OnKeyboardBrightness(int level) {
-    const auto lock = protocol_.Lock();
-    const int slot = record_->CurrentProfile;
-    if (!IsValidSlot(slot)) return;
-    record_->Profiles[slot].LtBrightness = level - 1;
-    RefreshView();
-    ports_.settingsBlock.PublishRecord(*record_);
+    if (!ReadView([](const SettingsRecord& view) { return IsValidSlot(view.CurrentProfile); })) return;
+    TakeKeyboardChange([level](SettingsRecord& record) {
+        if (IsValidSlot(record.CurrentProfile)) record.Profiles[record.CurrentProfile].LtBrightness = level - 1;
+    });
+    ReadView([this](const SettingsRecord& view) {
+        ports_.settingsBlock.PublishRecord(view);
+        return 0;
+    });
     ports_.windows.PostMessage(kSetupTitle, MSG_SETUP_BRIGHTNESS_CHANGED, 0, 0);
+}
+
+// A change the keyboard made: the view has it at once, the record behind it
+// when the worker comes to it. Until then every refresh of the view from the
+// record applies it again, so the view never goes back to an older state.
+void CMonitorWnd::TakeKeyboardChange(std::function<void(SettingsRecord&)> change) {
+    {
+        const std::lock_guard lock(viewMutex_);
+        change(*view_);
+        pendingChanges_.push_back(change);
+    }
+    PostRecordTask([this, change = std::move(change)] {
+        const auto lock = protocol_.Lock();
+        change(*record_);
+        KeyboardStateChanged();
+        {
+            const std::lock_guard viewLock(viewMutex_);
+            pendingChanges_.pop_front();
+        }
+        RefreshView();
+        ports_.settingsBlock.PublishRecord(*record_);
+    });
 }
 
 std::optional<MacroKeyInfo> CMonitorWnd::CurrentKeyEntry(int keyNumber) {

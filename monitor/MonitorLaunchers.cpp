@@ -14,19 +14,23 @@ void CMonitorWnd::UpdateTrayIcon() {
         ports_.tray->Remove();
 }
 
+// Reached from the icon and from other programs (message 1036) alike; the
+// icon's own right button opens the menu without coming here.
 void CMonitorWnd::OnSystrayNotify(std::uint32_t mouseMessage) {
     switch (mouseMessage) {
+        case WM_LBUTTONDOWN:
+            if (ports_.tray != nullptr) ports_.tray->RaisePopup();
+            break;
         case WM_LBUTTONDBLCLK:
             DebugOutput("OnSystrayNotify WM_LBUTTONDBLCLK\n");
             OnCustomizer();
             break;
         case WM_RBUTTONDOWN:
-            // The icon shows its menu itself; the choice comes back as a
-            // command.
+            // The choice comes back as a command.
             DebugOutput("OnSystrayNotify WM_RBUTTONDOWN\n");
+            if (ports_.tray != nullptr) ports_.tray->ShowMenu();
             break;
         default:
-            // A single click: the monitor has no window of its own to raise.
             break;
     }
 }

@@ -14,16 +14,18 @@ void CMonitorWnd::OnPactKey(std::uint16_t data) {
         if (!IsValidSlot(r.CurrentProfile)) return std::nullopt;
         return PactKeyFunction(data, r.Profiles[r.CurrentProfile], duoLayerLock_);
     });
-    // A record that could not be written is not announced: the Pact monitor
-    // would read whatever the block held before.
-    if (out && pactActive_ && ports_.pactBlocks.WriteStatus(out->record))
-        ports_.windows.PostMessage(kPactMonitorTitle, ports_.pactMessages.activeStatusToPact, out->wParam, 0);
+    if (!out || !pactActive_) return;
+    // A block that cannot be written only skips the write: the Pact monitor
+    // is told all the same, so the devices still follow the key.
+    ports_.pactBlocks.WriteStatus(out->record);
+    ports_.windows.PostMessage(kPactMonitorTitle, ports_.pactMessages.activeStatusToPact, out->wParam, 0);
 }
 
 void CMonitorWnd::ResetPactStatus() {
     duoLayerLock_ = false;
-    if (pactActive_ && ports_.pactBlocks.WriteStatus(PactResetRecord()))
-        ports_.windows.PostMessage(kPactMonitorTitle, ports_.pactMessages.activeStatusToPact, 0, 0);
+    if (!pactActive_) return;
+    ports_.pactBlocks.WriteStatus(PactResetRecord());
+    ports_.windows.PostMessage(kPactMonitorTitle, ports_.pactMessages.activeStatusToPact, 0, 0);
 }
 
 void CMonitorWnd::OnPactMonitorStatusChange(std::int64_t lParam) {
@@ -41,8 +43,12 @@ void CMonitorWnd::OnPactMonitorStatusChange(std::int64_t lParam) {
 
 void CMonitorWnd::OnPactStatusFromPact() {
     if (!ports_.pactBlocks.ReadStatus(pactIn_) || !IsForThisKeyboard(pactIn_)) return;
-    protocol_.SendPactRelay({static_cast<std::uint8_t>(pactIn_.DuoLayerState & 0xFF),
-                             static_cast<std::uint8_t>(pactIn_.DuoLayerLock & 0xFF)});
+    const PactRelayData relay{static_cast<std::uint8_t>(pactIn_.DuoLayerState & 0xFF),
+                              static_cast<std::uint8_t>(pactIn_.DuoLayerLock & 0xFF)};
+    // The keyboard is the worker's: the relay waits behind what it does.
+    PostRecordTask([this, relay] {
+        if (flags_.deviceState.load() == kDeviceConnected) protocol_.SendPactRelay(relay);
+    });
 }
 
 void CMonitorWnd::OnRegisteredMessage(const WindowMessage& m) {

@@ -7,12 +7,13 @@
 #include <string>
 #include <string_view>
 
-#include "suite/PactRecords.h"
 #include "keyboard/FeatureDevice.h"
 #include "keyboard/ProtocolHost.h"
+#include "platform/DeferredReply.h"
 #include "platform/WindowMessage.h"
 #include "settings/ConfigFile.h"
 #include "settings/SettingsRecord.h"
+#include "suite/PactRecords.h"
 
 namespace kelm {
 
@@ -34,6 +35,9 @@ public:
     virtual bool Listen(std::string_view title, Handler handler) = 0;
     // Safe from inside the handler.
     virtual void Close() = 0;
+    // Inside the handler of a sent message: the sender waits for this reply
+    // instead of the handler's result.
+    virtual DeferredReply DeferReply() = 0;
 };
 
 // libdevbridge and its seven entry points.
@@ -62,6 +66,11 @@ public:
     // Adding an icon that is shown, or removing one that is not, is harmless.
     virtual void Add() = 0;
     virtual void Remove() = 0;
+    // The icon's menu at the pointer, as the right button opens it.
+    virtual void ShowMenu() = 0;
+    // The message box the monitor has open, if any, comes to the front:
+    // the window's last active pop-up.
+    virtual void RaisePopup() = 0;
 };
 
 // Console connect and disconnect of the user's session.

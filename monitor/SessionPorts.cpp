@@ -24,4 +24,8 @@ void QtTrayIcon::Add() { icon_.Add(); }
 
 void QtTrayIcon::Remove() { icon_.Remove(); }
 
+void QtTrayIcon::ShowMenu() { icon_.ShowMenu(); }
+
+void QtTrayIcon::RaisePopup() { RaiseMessageBox(); }
+
 }  // namespace kelm

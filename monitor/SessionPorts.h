@@ -34,11 +34,15 @@ public:
     void Show(std::string_view text) override;
 };
 
+// The Qt icon; the monitor's pop-ups are the message boxes SessionMessageBox
+// shows.
 class QtTrayIcon final : public ITrayIcon {
 public:
     explicit QtTrayIcon(TrayIcon& icon) : icon_(icon) {}
     void Add() override;
     void Remove() override;
+    void ShowMenu() override;
+    void RaisePopup() override;
 
 private:
     TrayIcon& icon_;

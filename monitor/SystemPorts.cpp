@@ -56,18 +56,49 @@ void DevBridgeLibrary::CloseDevMonitor() {
 
 // ---- settings files ----
 
+void StoreMonitorFiles::StoreFirmwareVersion(int version) {
+    const std::lock_guard lock(mutex_);
+    store_.StoreFirmwareVersion(version);
+}
+
+bool StoreMonitorFiles::LoadSyncStamp(SyncStamp& stamp) {
+    const std::lock_guard lock(mutex_);
+    return store_.LoadSyncStamp(stamp);
+}
+
+void StoreMonitorFiles::StoreSyncStamp(const SyncStamp& stamp) {
+    const std::lock_guard lock(mutex_);
+    store_.StoreSyncStamp(stamp);
+}
+
+bool StoreMonitorFiles::SaveRecord(const SettingsRecord& record) {
+    const std::lock_guard lock(mutex_);
+    return store_.SaveRecord(record);
+}
+
 void StoreMonitorFiles::LoadRecord(SettingsRecord& record) {
+    const std::lock_guard lock(mutex_);
     ClearSettings(record);
     if (LoadAll(record, where_) != 1) DefaultSettings(record);
 }
 
-void StoreMonitorFiles::LoadOsdSetting(OsdSetting& osd) { ReadOsdSetting(where_, osd); }
+void StoreMonitorFiles::LoadOsdSetting(OsdSetting& osd) {
+    const std::lock_guard lock(mutex_);
+    ReadOsdSetting(where_, osd);
+}
 
-void StoreMonitorFiles::WriteDeviceState(int device) { kelm::WriteDeviceState(where_, device); }
+void StoreMonitorFiles::WriteDeviceState(int device) {
+    const std::lock_guard lock(mutex_);
+    kelm::WriteDeviceState(where_, device);
+}
 
-void StoreMonitorFiles::WriteCurrentProfile(int slot) { kelm::WriteCurrentProfile(where_, slot); }
+void StoreMonitorFiles::WriteCurrentProfile(int slot) {
+    const std::lock_guard lock(mutex_);
+    kelm::WriteCurrentProfile(where_, slot);
+}
 
 void StoreMonitorFiles::WriteRepeatToRegistry(const ProfileRecord& profile) {
+    const std::lock_guard lock(mutex_);
     kelm::WriteRepeatToRegistry(where_, profile);
 }
 

@@ -4,9 +4,10 @@
 #pragma once
 
 #include <memory>
+#include <mutex>
 
-#include "monitor/MonitorPorts.h"
 #include "keyboard/StoreSettingsFiles.h"
+#include "monitor/MonitorPorts.h"
 #include "platform/DeviceLibrary.h"
 #include "platform/KelmWindowAdapter.h"
 #include "platform/MessageLoop.h"
@@ -26,6 +27,7 @@ public:
     explicit EndpointWindowHost(MessageLoop& loop) : loop_(loop) {}
     bool Listen(std::string_view title, Handler handler) override;
     void Close() override { endpoint_.reset(); }
+    DeferredReply DeferReply() override { return endpoint_ ? endpoint_->DeferReply() : DeferredReply(); }
 
 private:
     MessageLoop& loop_;
@@ -54,14 +56,16 @@ private:
     DevBridgeFeatureDevice feature_;
 };
 
+// The window's thread and the worker both write config.ini; one of them at a
+// time, so neither saves over the other's change.
 class StoreMonitorFiles final : public IMonitorFiles {
 public:
     explicit StoreMonitorFiles(StoreLocation where) : where_(where), store_(std::move(where)) {}
 
-    void StoreFirmwareVersion(int version) override { store_.StoreFirmwareVersion(version); }
-    bool LoadSyncStamp(SyncStamp& stamp) override { return store_.LoadSyncStamp(stamp); }
-    void StoreSyncStamp(const SyncStamp& stamp) override { store_.StoreSyncStamp(stamp); }
-    bool SaveRecord(const SettingsRecord& record) override { return store_.SaveRecord(record); }
+    void StoreFirmwareVersion(int version) override;
+    bool LoadSyncStamp(SyncStamp& stamp) override;
+    void StoreSyncStamp(const SyncStamp& stamp) override;
+    bool SaveRecord(const SettingsRecord& record) override;
 
     void LoadRecord(SettingsRecord& record) override;
     void LoadOsdSetting(OsdSetting& osd) override;
@@ -71,6 +75,7 @@ public:
     std::uint32_t PackageFirmwareVersion() override;
 
 private:
+    std::mutex mutex_;
     StoreLocation where_;
     StoreSettingsFiles store_;
 };

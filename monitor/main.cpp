@@ -1,8 +1,10 @@
 // KelmWatch: the keyboard monitor of the user's session.
 //
-// With a display and a notification area it runs on Qt's event loop and
-// shows its tray icon; anywhere else (a console, a service, a test) it runs
-// headless on the suite's own event loop, with everything but the icon.
+// With a display it runs on Qt's event loop and shows its tray icon, which
+// docks whenever a notification area is there, also one that appears or is
+// restarted later (at login the panel may well start after the monitor).
+// Without one (a console, a service, a test) it runs headless on the
+// suite's own event loop, with everything but the icon.
 #include <QCoreApplication>
 #include <cstdlib>
 #include <cstring>
@@ -122,7 +124,7 @@ int Main(int argc, char** argv) {
     std::unique_ptr<QCoreApplication> qtApplication;
     if (DisplayNamed()) qtApplication = CreateApplication(argc, argv);
     int code = 1;
-    if (qtApplication && TrayIcon::Available()) {
+    if (qtApplication && HasDisplay()) {
         QtMessageLoop loop;
         TrayIcon trayIcon;
         ProgramLoop program{loop, loop, [&loop](auto handler) { loop.SetTimerHandler(std::move(handler)); },

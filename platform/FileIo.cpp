@@ -4,10 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
+
+#include "platform/FileLock.h"
 
 namespace kelm {
 
@@ -55,6 +58,31 @@ std::string ReplacedPath(const std::string& path) {
     std::string resolved(target);
     std::free(target);
     return resolved;
+}
+
+std::string NameOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Marked, so that a user's own hidden file beside the settings file
+// (".config.ini.backup") is never taken for a save's and removed.
+std::string TemporaryPrefix(const std::string& name) { return "." + name + ".tmp-"; }
+constexpr std::size_t kTemporaryUnique = 6;  // mkstemp's XXXXXX
+
+bool IsTemporaryOf(std::string_view entry, const std::string& prefix) {
+    if (entry.size() != prefix.size() + kTemporaryUnique || !entry.starts_with(prefix)) return false;
+    entry.remove_prefix(prefix.size());
+    return std::all_of(entry.begin(), entry.end(), [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    });
+}
+
+void RemoveTemporaries(const std::string& folder, const std::string& prefix) {
+    std::vector<std::string> entries;
+    if (Sys().ListFolder(folder.c_str(), entries) != 0) return;  // they wait for the next save
+    for (const std::string& entry : entries)
+        if (IsTemporaryOf(entry, prefix)) Sys().Unlink((folder + "/" + entry).c_str());
 }
 
 // The rename is durable only once the folder entry itself is on disk.
@@ -109,12 +137,28 @@ bool WriteAll(int fd, std::string_view bytes) {
     return true;
 }
 
-bool ReplaceFileAtomically(const std::string& linkOrPath, std::string_view bytes) {
-    const std::string path = ReplacedPath(linkOrPath);
-    const std::string folder = FolderOf(path);
-    const std::size_t slash = path.rfind('/');
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    std::string tmpl = folder + "/." + name + ".XXXXXX";
+FileUpdate::FileUpdate(const std::string& path, std::chrono::milliseconds patience)
+    : path_(path), target_(ReplacedPath(path)) {
+    // Beside the file replaced, so that saves through a link and saves to
+    // the file itself take the same lock.
+    lockPath_ = FolderOf(target_) + "/." + NameOf(target_) + ".lock";
+    lock_ = LockFileExclusive(lockPath_, patience);
+}
+
+FileUpdate::~FileUpdate() {
+    if (!lock_) return;
+    const int saved = errno;
+    Sys().Unlink(lockPath_.c_str());
+    lock_.Reset();
+    errno = saved;
+}
+
+bool FileUpdate::Replace(std::string_view bytes) {
+    if (!lock_) return false;
+    const std::string folder = FolderOf(target_);
+    const std::string prefix = TemporaryPrefix(NameOf(target_));
+    RemoveTemporaries(folder, prefix);
+    std::string tmpl = folder + "/" + prefix + std::string(kTemporaryUnique, 'X');
     std::vector<char> tmpPath(tmpl.begin(), tmpl.end());
     tmpPath.push_back('\0');
     UniqueFd fd(Sys().MkTemp(tmpPath.data()));
@@ -122,15 +166,22 @@ bool ReplaceFileAtomically(const std::string& linkOrPath, std::string_view bytes
     // A file system without Unix permissions (a FAT stick) refuses the
     // change; the file then keeps mkstemp's owner-only bits, which is no
     // reason to lose the save.
-    Sys().Fchmod(fd.Get(), ModeForNewFile(path));
+    Sys().Fchmod(fd.Get(), ModeForNewFile(target_));
     const bool written = WriteAll(fd.Get(), bytes) && Sys().Fsync(fd.Get()) == 0;
     const bool closed = fd.Close();
-    if (!written || !closed || Sys().Rename(tmpPath.data(), path.c_str()) != 0) {
+    if (!written || !closed || Sys().Rename(tmpPath.data(), target_.c_str()) != 0) {
+        const int why = errno;
         Sys().Unlink(tmpPath.data());
+        errno = why;
         return false;
     }
     SyncFolder(folder);
     return true;
+}
+
+bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
+    FileUpdate update(path);
+    return update.Replace(bytes);
 }
 
 bool RemoveFile(const std::string& path) { return Sys().Unlink(path.c_str()) == 0 || errno == ENOENT; }

@@ -4,6 +4,7 @@
 // the name; both helpers here check exactly that.
 #pragma once
 
+#include <chrono>
 #include <string>
 
 #include "platform/UniqueFd.h"
@@ -13,10 +14,12 @@ namespace kelm {
 // True when fd is the file that path names now (same device and inode).
 bool IsSameFile(int fd, const std::string& path);
 
-// Opens path (created 0600 when missing) and takes an exclusive flock on it
-// without waiting, on the file that path still names once locked. An empty
-// descriptor when another process holds the lock (errno EWOULDBLOCK) or the
-// file cannot be opened.
-UniqueFd LockFileExclusive(const std::string& path);
+// Opens path (created 0600 when missing) and takes an exclusive flock on it,
+// on the file that path still names once locked. While another holder keeps
+// the lock it tries again every millisecond or two until patience has
+// passed on the seam's clock; no patience means a single try. An empty
+// descriptor when the lock stays taken (errno EWOULDBLOCK) or the file
+// cannot be opened.
+UniqueFd LockFileExclusive(const std::string& path, std::chrono::milliseconds patience = {});
 
 }  // namespace kelm

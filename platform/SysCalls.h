@@ -5,7 +5,10 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <cstddef>
+#include <string>
+#include <vector>
 
 namespace kelm {
 
@@ -21,6 +24,13 @@ public:
     virtual int Rename(const char* from, const char* to);
     virtual int Unlink(const char* path);
     virtual int MkTemp(char* pathTemplate);  // mkstemp: opens 0600, O_RDWR
+    virtual int Flock(int fd, int operation);
+    // The names in folder, without "." and ".."; 0, or -1 with errno.
+    virtual int ListFolder(const char* folder, std::vector<std::string>& names);
+    // Waiting for a lock reads the monotonic clock and pauses through here,
+    // so that a test moves a virtual clock rather than sleeping.
+    virtual std::chrono::steady_clock::time_point Now();
+    virtual void Pause(std::chrono::microseconds span);
 };
 
 // The calls in force for this process.

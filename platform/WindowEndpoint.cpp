@@ -47,6 +47,7 @@ struct WindowEndpoint::State : std::enable_shared_from_this<WindowEndpoint::Stat
     void Accept();
     void Receive(const std::shared_ptr<Connection>& connection);
     void Handle(const std::shared_ptr<Connection>& connection, const WindowMessage& message);
+    void Reply(Connection& connection, std::int64_t result);
     void Drop(Connection& connection);
     void Shutdown();
 
@@ -60,6 +61,9 @@ struct WindowEndpoint::State : std::enable_shared_from_this<WindowEndpoint::Stat
     bool bound = false;
     MessageLoop::WatchId listenWatch = 0;
     std::unordered_map<Connection*, std::shared_ptr<Connection>> connections;
+    // The sent message whose handler runs now, and whether it deferred.
+    std::shared_ptr<Connection> handling;
+    bool deferred = false;
 };
 
 bool WindowEndpoint::State::Listen() {
@@ -136,12 +140,23 @@ void WindowEndpoint::State::Receive(const std::shared_ptr<Connection>& connectio
 }
 
 void WindowEndpoint::State::Handle(const std::shared_ptr<Connection>& connection, const WindowMessage& message) {
+    const bool sent = message.kind != MessageKind::Post;
+    if (sent) {
+        handling = connection;
+        deferred = false;
+    }
     const std::int64_t result = handler(message);
-    if (message.kind == MessageKind::Post) return;
+    if (!sent) return;
+    handling.reset();
+    if (!deferred) Reply(*connection, result);
+}
+
+void WindowEndpoint::State::Reply(Connection& connection, std::int64_t result) {
     const auto reply = EncodeReply(result);
-    if (::send(connection->fd.Get(), reply.data(), reply.size(), MSG_NOSIGNAL | MSG_DONTWAIT) !=
+    if (!connection.fd) return;
+    if (::send(connection.fd.Get(), reply.data(), reply.size(), MSG_NOSIGNAL | MSG_DONTWAIT) !=
         static_cast<ssize_t>(reply.size()))
-        Drop(*connection);  // a sender that does not read its replies gets no more
+        Drop(connection);  // a sender that does not read its replies gets no more
 }
 
 void WindowEndpoint::State::Drop(Connection& connection) {
@@ -168,6 +183,20 @@ std::unique_ptr<WindowEndpoint> WindowEndpoint::Create(MessageLoop& loop, std::s
 }
 
 WindowEndpoint::WindowEndpoint(std::shared_ptr<State> state) : state_(std::move(state)) {}
+
+DeferredReply WindowEndpoint::DeferReply() {
+    if (!state_->handling) return {};
+    state_->deferred = true;
+    // The reply is given on the loop's thread, like every other reply, so it
+    // never races the endpoint's own use of the connection.
+    return DeferredReply([weak = state_->weak_from_this(), connection = state_->handling](std::int64_t result) {
+        const auto self = weak.lock();
+        if (!self) return;
+        self->loop.Post([weak, connection, result] {
+            if (const auto state = weak.lock()) state->Reply(*connection, result);
+        });
+    });
+}
 
 WindowEndpoint::~WindowEndpoint() { state_->Shutdown(); }
 

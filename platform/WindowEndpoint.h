@@ -12,7 +12,9 @@
 // is 0700, the socket 0600), and a connection whose peer runs as another
 // user (SO_PEERCRED) is closed at once. A malformed frame closes its own
 // connection; the frames received before it are still handled. A client that
-// goes away in the middle of a frame leaves nothing behind.
+// goes away in the middle of a frame leaves nothing behind. A handler may
+// answer a sent message later (DeferReply); the sender's connection then
+// brings no further message until it has its answer.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +22,7 @@
 #include <memory>
 #include <string_view>
 
+#include "platform/DeferredReply.h"
 #include "platform/MessageLoop.h"
 #include "platform/WindowMessage.h"
 
@@ -40,6 +43,15 @@ public:
     // senders see the connection close.
     ~WindowEndpoint();
     WindowEndpoint(const WindowEndpoint&) = delete;
+
+    // Called by the handler of a sent message: the handler's own result is
+    // then not sent; the sender waits for the reply's Send instead, while
+    // this endpoint goes on handling other messages. Anywhere else (a posted
+    // message, outside the handler) the reply answers nobody. The reply may
+    // outlive the endpoint; it then reaches the sender only if the
+    // connection is still open.
+    DeferredReply DeferReply();
+
     WindowEndpoint& operator=(const WindowEndpoint&) = delete;
 
 private:

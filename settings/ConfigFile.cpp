@@ -97,8 +97,7 @@ int WriteRepeatToRegistry(const StoreLocation& where, const ProfileRecord& profi
     if (!reg.Readable()) return -1;
     reg.WriteInt(kRegistryKey, "KeyboardDelay", profile.KBDelay);
     reg.WriteInt(kRegistryKey, "KeyboardSpeed", profile.KBSpeed);
-    reg.Save();
-    return 1;
+    return reg.Save() ? 1 : -1;
 }
 
 int ReadRepeatFromRegistry(const StoreLocation& where, ProfileRecord& profile) {

@@ -57,7 +57,8 @@ bool WriteProfileFileName(const StoreLocation& where, int slotNumber, const std:
 void ReadMouseSensitivity(const StoreLocation& where, std::int32_t (&cpi)[5]);
 
 // The registry stand-in for the session's key-repeat values. Both return
-// 1, or -1 when the store cannot be opened or created.
+// 1, or -1 when the store cannot be opened or created (or, for the write,
+// saved).
 int WriteRepeatToRegistry(const StoreLocation& where, const ProfileRecord& profile);
 int ReadRepeatFromRegistry(const StoreLocation& where, ProfileRecord& profile);
 

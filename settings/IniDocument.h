@@ -22,6 +22,8 @@ public:
 
     // Lines are joined with CRLF, as the Windows programs write them.
     std::string Serialize() const;
+    // The text the document was parsed from, without the changes since.
+    const std::string& Source() const { return text_; }
 
     std::optional<std::string_view> Get(std::string_view section, std::string_view key) const;
     // Line breaks in a value would start new keys in the file; they are

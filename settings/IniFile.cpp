@@ -18,7 +18,7 @@ void IniFile::Adopt(FileContents contents) {
 }
 
 IniFile::IniFile(std::string path, std::string_view contents)
-    : path_(std::move(path)), doc_(IniDocument::Parse(contents)) {}
+    : path_(std::move(path)), doc_(IniDocument::Parse(contents)), whole_(true) {}
 
 std::string IniFile::ReadString(std::string_view section, std::string_view key, std::string_view fallback) const {
     const auto value = doc_.Get(section, key);
@@ -52,7 +52,11 @@ bool IniFile::ReadStruct(std::string_view section, std::string_view key, void* b
 }
 
 void IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
-    if (doc_.Set(section, key, value)) dirty_ = true;
+    // A value written as it was read is no change of ours: should another
+    // program change it before we save, its value stays.
+    if (!doc_.Set(section, key, value)) return;
+    dirty_ = true;
+    if (!whole_) edits_.push_back({std::string(section), std::string(key), std::string(value)});
 }
 
 void IniFile::WriteInt(std::string_view section, std::string_view key, std::int32_t value) {
@@ -67,15 +71,33 @@ void IniFile::WriteStruct(std::string_view section, std::string_view key, const 
 
 void IniFile::Clear() {
     doc_ = IniDocument{};
+    edits_.clear();
     readable_ = true;
     dirty_ = true;
+    whole_ = true;
 }
 
 bool IniFile::Save() {
     if (!readable_) return false;
     if (!dirty_) return true;
-    if (!ReplaceFileAtomically(path_, doc_.Serialize())) return false;
+    FileUpdate update(path_);
+    if (!update.Locked()) return false;
+    if (!whole_) {
+        FileContents now = update.Read();
+        if (now.status == ReadStatus::Failed) return false;
+        if (now.bytes != Basis()) {
+            IniDocument merged = IniDocument::ParseOwned(std::move(now.bytes));
+            for (const Edit& edit : edits_) merged.Set(edit.section, edit.key, edit.value);
+            doc_ = std::move(merged);
+            written_.reset();
+        }
+    }
+    std::string bytes = doc_.Serialize();
+    if (!update.Replace(bytes)) return false;
+    written_ = std::move(bytes);
+    edits_.clear();
     dirty_ = false;
+    whole_ = false;
     return true;
 }
 

@@ -43,13 +43,15 @@ int LoadAll(SettingsRecord& record, const StoreLocation& where) {
 }
 
 int SaveAll(const SettingsRecord& record, const StoreLocation& where) {
-    if (IsValidSlot(record.CurrentProfile)) WriteRepeatToRegistry(where, record.Profiles[record.CurrentProfile]);
     bool ok = true;
+    if (IsValidSlot(record.CurrentProfile))
+        ok = WriteRepeatToRegistry(where, record.Profiles[record.CurrentProfile]) == 1;
     IniFile config(where.ConfigPath());
     for (const GlobalKey& g : kGlobals) config.WriteInt(kSetting, g.name, record.*g.field);
     ok = config.Save() && ok;
     ok = MakeFolders(where.ConfigFolder()) && ok;
-    for (int slot = 0; slot < kProfileCount; ++slot) ok = SaveProfile(record.Profiles[slot], where.ProfilePath(slot)) && ok;
+    for (int slot = 0; slot < kProfileCount; ++slot)
+        ok = SaveProfile(record.Profiles[slot], where.ProfilePath(slot)) && ok;
     return ok ? 1 : 0;
 }
 

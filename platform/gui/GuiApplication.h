@@ -13,12 +13,19 @@ namespace kelm {
 // True when the X server named by $DISPLAY accepts a connection.
 bool CanReachDisplay();
 
+// True when the Wayland compositor named by $WAYLAND_DISPLAY (a socket in
+// $XDG_RUNTIME_DIR, or an absolute path) accepts a connection.
+bool CanReachWayland();
+
 // True when a QApplication runs on a platform with real windows (not the
 // offscreen or minimal ones that tests and headless runs use).
 bool HasDisplay();
 
-// A QApplication when $QT_QPA_PLATFORM names a platform or the display can
-// be reached, else a QCoreApplication. argc and argv must outlive it.
+// A QApplication where Qt can start a platform: one that $QT_QPA_PLATFORM
+// names and whose server answers (offscreen and the like need none), else
+// the X server of $DISPLAY, else a Wayland compositor when Qt's Wayland
+// platform is installed. Anywhere else a QCoreApplication. argc and argv
+// must outlive it.
 std::unique_ptr<QCoreApplication> CreateApplication(int& argc, char** argv);
 
 }  // namespace kelm

@@ -1,8 +1,10 @@
 #include "platform/gui/TrayIcon.h"
 
 #include <QAction>
+#include <QCursor>
 #include <QMenu>
 #include <QMetaObject>
+#include <QScopedValueRollback>
 
 #include "platform/gui/GuiApplication.h"
 #include "platform/gui/KeyboardIcon.h"
@@ -25,9 +27,11 @@ QMenu& TrayIcon::Menu() {
                      [this] { DeliverCommand(kCommandConfiguration); });
     QObject::connect(exit, &QAction::triggered, context_.get(), [this] { DeliverCommand(kCommandExit); });
     // The menu opens on the right button wherever the desktop shows it
-    // (some notification areas never report the click itself).
-    QObject::connect(menu_.get(), &QMenu::aboutToShow, context_.get(),
-                     [this] { Trace("OnSystrayNotify WM_RBUTTONDOWN\n"); });
+    // (some notification areas never report the click itself). Whoever
+    // asks for it through ShowMenu traces it there.
+    QObject::connect(menu_.get(), &QMenu::aboutToShow, context_.get(), [this] {
+        if (!menuAsked_) Trace("OnSystrayNotify WM_RBUTTONDOWN\n");
+    });
     return *menu_;
 }
 
@@ -37,7 +41,7 @@ bool TrayIcon::Available() { return HasDisplay() && QSystemTrayIcon::isSystemTra
 
 bool TrayIcon::Add() {
     if (shown_) return true;
-    if (!Available()) return false;
+    if (!HasDisplay()) return false;
     if (!icon_) {
         icon_ = std::make_unique<QSystemTrayIcon>(KeyboardIcon());
         icon_->setToolTip(QStringLiteral("VELDAN Kelm"));
@@ -45,9 +49,17 @@ bool TrayIcon::Add() {
         QObject::connect(icon_.get(), &QSystemTrayIcon::activated, context_.get(),
                          [this](QSystemTrayIcon::ActivationReason reason) { Activated(reason); });
     }
+    // Shown also where no notification area is yet: Qt docks a shown icon
+    // when one appears or is replaced, and never one that was not shown.
     icon_->show();
     shown_ = true;
     return true;
+}
+
+void TrayIcon::ShowMenu() {
+    if (!HasDisplay()) return;
+    const QScopedValueRollback asked(menuAsked_, true);  // aboutToShow comes from inside popup
+    Menu().popup(QCursor::pos());
 }
 
 void TrayIcon::Remove() {

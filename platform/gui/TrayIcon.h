@@ -1,7 +1,12 @@
 // The monitor's notification-area icon: tip "VELDAN Kelm", a drawn keyboard,
 // and on the right button a menu of "Configuration" (the default item,
-// bold) and "Exit". Where the desktop has no notification area (no display,
-// no tray host) the icon simply is not there, as the system has none.
+// bold) and "Exit". Without a display the icon simply is not there. On a
+// display it is shown whether or not a notification area exists yet: it
+// docks as soon as one appears (a panel started after the program, as at
+// login) and again whenever the notification area is replaced (a restarted
+// panel). Qt does that itself on X11 (the tray manager's selection) and for
+// D-Bus status notifier hosts; nothing here has to watch for it. Which of
+// the two a process uses, Qt decides once, at its first icon.
 //
 // Needs a QApplication only once the icon is added or its menu is asked
 // for, so a headless program may keep one and find it never available.
@@ -10,7 +15,8 @@
 // onLeftDoubleClick for a double click, onCommand with kCommandConfiguration
 // or kCommandExit for a menu choice (delivered once the menu has closed, so
 // the receiver may remove or destroy the icon), and onTrace with the
-// diagnostic line of each right-button menu and double click.
+// diagnostic line of each double click and of each menu the desktop opens
+// on the right button (not of those ShowMenu opens).
 #pragma once
 
 #include <QSystemTrayIcon>
@@ -33,14 +39,19 @@ public:
     TrayIcon(const TrayIcon&) = delete;
     TrayIcon& operator=(const TrayIcon&) = delete;
 
-    // A display (HasDisplay) and a notification area to put the icon in.
+    // A display (HasDisplay) and a notification area showing icons now.
     static bool Available();
 
-    // Shows the icon; true when it is shown. Adding a shown icon or
-    // removing one that is not shown is harmless.
+    // Shows the icon, in the notification area now or once there is one;
+    // false without a display. Adding a shown icon or removing one that is
+    // not shown is harmless.
     bool Add();
     void Remove();
     bool Shown() const { return shown_; }
+
+    // Opens the menu at the pointer, as the right button on the icon does,
+    // whether or not the icon is shown; nothing without a display.
+    void ShowMenu();
 
     std::function<void()> onLeftButtonDown;
     std::function<void()> onLeftDoubleClick;
@@ -61,6 +72,7 @@ private:
     std::unique_ptr<QMenu> menu_;            // made by the first Menu
     std::unique_ptr<QSystemTrayIcon> icon_;  // made by the first Add
     bool shown_ = false;
+    bool menuAsked_ = false;  // while ShowMenu opens the menu
 };
 
 }  // namespace kelm

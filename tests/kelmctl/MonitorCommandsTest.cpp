@@ -6,12 +6,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstring>
 #include <memory>
 #include <mutex>
 #include <thread>
 
-#include "suite/SuiteIds.h"
 #include "platform/EventLoop.h"
 #include "platform/NamedMutex.h"
 #include "platform/SharedMapping.h"
@@ -19,12 +19,13 @@
 #include "settings/Defaults.h"
 #include "settings/SettingsStore.h"
 #include "settings/Text.h"
+#include "settings/json/Json.h"
+#include "suite/SuiteIds.h"
 #include "tests/support/Programs.h"
 #include "tests/support/SameBytes.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TempProgramFolder.h"
 #include "tests/support/TempRuntime.h"
-#include "settings/json/Json.h"
 
 namespace kelm::test {
 namespace {
@@ -44,6 +45,9 @@ public:
         }
     }
 
+    // What the apply answers: 1 when the keyboard took every change.
+    std::atomic<std::int64_t> answer{1};
+
     bool Ready() const { return mutex_ && block_ && !mutex_.AlreadyExisted() && !block_.AlreadyExisted(); }
 
     void Publish(const SettingsRecord& record) {
@@ -59,7 +63,7 @@ public:
             messages_.push_back(m);
             const NamedMutexLock lock(mutex_);
             std::memcpy(received_.get(), block_.Data(), sizeof(SettingsRecord));
-            return std::int64_t{0};
+            return answer.load();
         });
         if (!endpoint_) return false;
         thread_ = std::thread([this] { loop_->Run(); });
@@ -166,6 +170,15 @@ TEST_F(MonitorCommands, ApplyWithNothingChangedStillAsksAndFlagsNothing) {
     EXPECT_EQ(result.out, "sent: nothing\n");
     ASSERT_EQ(monitor_->Messages().size(), 1u);
     EXPECT_TRUE(SameBytes(monitor_->Received(), *held_));
+}
+
+TEST_F(MonitorCommands, AnApplyTheKeyboardDidNotGetFails) {
+    StartMonitor();
+    monitor_->answer = 0;
+    const ProgramResult result = Run({"apply"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "");
+    EXPECT_NE(result.err.find("the keyboard did not get"), std::string::npos) << result.err;
 }
 
 TEST_F(MonitorCommands, ApplyWithResetMarksEverythingAndSaysSo) {

@@ -16,7 +16,7 @@ TEST(CMonitorApp, OnlyTheFirstCharacterOfTheCommandLineCounts) {
     EXPECT_FALSE(Requested({}));
     EXPECT_TRUE(Requested({"1"}));
     EXPECT_TRUE(Requested({"1x", "0"}));
-    EXPECT_TRUE(Requested({"", "10"}));
+    EXPECT_FALSE(Requested({"", "10"}));
     EXPECT_FALSE(Requested({"0", "1"}));
     EXPECT_FALSE(Requested({"21"}));
 }

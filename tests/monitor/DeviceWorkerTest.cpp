@@ -19,6 +19,7 @@ public:
     void ReadAll() override { Record("ReadAll"); }
     void SendProfile() override { Record("SendProfile"); }
     void MacroRecordStage(std::uint16_t data) override { Record("Stage " + std::to_string(data)); }
+    void RunRecordTask() override { Record("Task"); }
     std::vector<std::string> Jobs() {
         std::lock_guard lock(mutex_);
         return jobs_;
@@ -41,25 +42,27 @@ ThreadMessage Job(int job, std::intptr_t argument = 0) {
     return {MSG_DEVICE_JOB, static_cast<std::uintptr_t>(job), argument};
 }
 
-TEST(DeviceWorker, RunsTheThreeJobsOnlyWhileTheKeyboardIsConnected) {
+TEST(DeviceWorker, RunsTheKeyboardJobsOnlyWhileTheKeyboardIsConnectedAndRecordTasksAlways) {
     DeviceFlags flags;
     RecordingJobs jobs(flags);
     for (const int state : {kDeviceNeverOpened, kDeviceRemoved}) {
         flags.deviceState = state;
         DeviceWorkerThread::Handle(Job(JOB_READ_ALL), jobs, flags);
+        DeviceWorkerThread::Handle(Job(JOB_RECORD_TASK), jobs, flags);
     }
-    EXPECT_TRUE(jobs.Jobs().empty());
+    EXPECT_EQ(jobs.Jobs(), (std::vector<std::string>{"Task", "Task"}));
+    RecordingJobs connectedJobs(flags);
 
     flags.deviceState = kDeviceConnected;
     flags.abortRequested = true;  // left over from an earlier job
-    DeviceWorkerThread::Handle(Job(JOB_READ_ALL), jobs, flags);
-    DeviceWorkerThread::Handle(Job(JOB_SEND_PROFILE), jobs, flags);
-    DeviceWorkerThread::Handle(Job(JOB_MACRO_RECORD_STAGE, 0x10305), jobs, flags);
-    DeviceWorkerThread::Handle(Job(1), jobs, flags);
-    DeviceWorkerThread::Handle(Job(5), jobs, flags);
-    DeviceWorkerThread::Handle({MSG_PLAY_MACRO, JOB_READ_ALL, 0}, jobs, flags);
-    EXPECT_EQ(jobs.Jobs(), (std::vector<std::string>{"ReadAll", "SendProfile", "Stage 773"}));
-    EXPECT_TRUE(jobs.sawBusy);
+    DeviceWorkerThread::Handle(Job(JOB_READ_ALL), connectedJobs, flags);
+    DeviceWorkerThread::Handle(Job(JOB_SEND_PROFILE), connectedJobs, flags);
+    DeviceWorkerThread::Handle(Job(JOB_MACRO_RECORD_STAGE, 0x10305), connectedJobs, flags);
+    DeviceWorkerThread::Handle(Job(1), connectedJobs, flags);
+    DeviceWorkerThread::Handle(Job(6), connectedJobs, flags);
+    DeviceWorkerThread::Handle({MSG_PLAY_MACRO, JOB_READ_ALL, 0}, connectedJobs, flags);
+    EXPECT_EQ(connectedJobs.Jobs(), (std::vector<std::string>{"ReadAll", "SendProfile", "Stage 773"}));
+    EXPECT_TRUE(connectedJobs.sawBusy);
     EXPECT_FALSE(flags.jobBusy);
 }
 
@@ -69,6 +72,7 @@ TEST(DeviceWorker, AShutdownDropsWhatIsStillQueued) {
     flags.stopping = true;
     RecordingJobs jobs(flags);
     DeviceWorkerThread::Handle(Job(JOB_READ_ALL), jobs, flags);
+    DeviceWorkerThread::Handle(Job(JOB_RECORD_TASK), jobs, flags);
     EXPECT_TRUE(jobs.Jobs().empty());
 }
 

@@ -127,6 +127,11 @@ public:
         return listens;
     }
     void Close() override { log_.Add("CloseWindow"); }
+    // The reply reaches the log on whichever thread gives it, also after
+    // this fake is gone (a task still queued when a test ends).
+    DeferredReply DeferReply() override {
+        return DeferredReply([&log = log_](std::int64_t result) { log.Add("Reply " + std::to_string(result)); });
+    }
     bool listens = true;
     Handler handler_;
 
@@ -299,7 +304,7 @@ public:
         return true;
     }
     bool WriteStatus(const PactStatusRecord& record) override {
-        if (!statusOpen) return false;
+        if (!statusOpen || statusWriteFails) return false;
         status = record;
         writes.push_back(record);
         return true;
@@ -312,6 +317,7 @@ public:
     }
 
     bool statusExists = false;
+    bool statusWriteFails = false;  // its mutex cannot be had
     bool ambientExists = false;
     bool statusOpen = false;
     bool ambientOpen = false;
@@ -340,9 +346,15 @@ public:
         std::lock_guard lock(mutex_);
         stamp = value;
     }
-    bool SaveRecord(const SettingsRecord&) override {
+    bool SaveRecord(const SettingsRecord& record) override {
+        std::lock_guard lock(mutex_);
         log_.Add("SaveRecord");
+        *saved = record;
         return true;
+    }
+    SettingsRecord Saved() {
+        std::lock_guard lock(mutex_);
+        return *saved;
     }
     void LoadRecord(SettingsRecord& record) override {
         log_.Add("LoadRecord");
@@ -360,6 +372,7 @@ public:
     std::uint32_t PackageFirmwareVersion() override { return packageVersion; }
 
     std::unique_ptr<SettingsRecord> loaded = std::make_unique<SettingsRecord>();
+    std::unique_ptr<SettingsRecord> saved = std::make_unique<SettingsRecord>();
     OsdSetting osd{};
     std::optional<int> firmware;
     std::optional<SyncStamp> stamp;
@@ -438,6 +451,8 @@ public:
         log_.Add("TrayRemove");
         shown = false;
     }
+    void ShowMenu() override { log_.Add("TrayMenu"); }
+    void RaisePopup() override { log_.Add("RaisePopup"); }
     bool shown = false;
 
 private:

@@ -7,8 +7,8 @@
 #include <memory>
 
 #include "MonitorFakes.h"
-#include "monitor/CMonitorWnd.h"
 #include "keyboard/DeviceEvents.h"
+#include "monitor/CMonitorWnd.h"
 #include "tests/support/TempProgramFolder.h"
 
 namespace kelm::test {
@@ -58,13 +58,34 @@ protected:
         wnd->OnTimer(id);
     }
 
-    std::int64_t Send(std::uint32_t msg, std::uint64_t wParam = 0, std::int64_t lParam = 0) {
+    static WindowMessage Message(std::uint32_t msg, std::uint64_t wParam = 0, std::int64_t lParam = 0) {
         WindowMessage m;
         m.kind = MessageKind::Send;
         m.msg = msg;
         m.wParam = wParam;
         m.lParam = lParam;
-        return wnd->WindowProc(m);
+        return m;
+    }
+    std::int64_t Send(std::uint32_t msg, std::uint64_t wParam = 0, std::int64_t lParam = 0) {
+        return wnd->WindowProc(Message(msg, wParam, lParam));
+    }
+
+    // What the worker was asked to do is done, and what it posted back to
+    // the window has run.
+    void Settle() {
+        wnd->WaitForWorker();
+        loop.RunPosted();
+    }
+
+    // MSG_APPLY_SETTINGS as KelmSetup sends it: the answer that reaches the
+    // sender once the worker is done, or nothing when none came.
+    std::optional<std::int64_t> Apply(std::uint64_t wParam) {
+        log.Clear();
+        const std::int64_t immediate = Send(MSG_APPLY_SETTINGS, wParam);
+        Settle();
+        for (const std::string& entry : log.Entries())
+            if (entry.rfind("Reply ", 0) == 0) return std::stoll(entry.substr(6));
+        return immediate;
     }
 
     void Event(std::uint16_t type, std::uint16_t data) { Send(MSG_DEVICE_EVENT, type, data); }
@@ -74,7 +95,7 @@ protected:
     // then waits for the rest of the job's sequence.
     void WaitForHostState(int value, int count = 1) {
         ASSERT_TRUE(Eventually([&] { return log.Count("HostState " + std::to_string(value)) >= count; }));
-        wnd->RecordSnapshot();
+        wnd->WaitForWorker();
     }
 
     ProfileRecord& LoadedProfile(int slot) { return files.loaded->Profiles[slot]; }

@@ -11,18 +11,19 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <sstream>
+#include <thread>
 
 #include "Eventually.h"
 #include "MonitorIntegrationFixture.h"
 #include "PeerWindow.h"
 #include "monitor/MonitorIds.h"
-#include "suite/PactRecords.h"
 #include "platform/NamedMutex.h"
 #include "platform/ObjectPaths.h"
 #include "platform/SharedMapping.h"
@@ -30,8 +31,10 @@
 #include "platform/WindowClient.h"
 #include "settings/ConfigFile.h"
 #include "settings/IniFile.h"
+#include "settings/ProfileFile.h"
 #include "settings/SettingsRecord.h"
 #include "settings/StructCodec.h"
+#include "suite/PactRecords.h"
 #include "tests/support/Programs.h"
 #include "tests/support/TempFolder.h"
 
@@ -123,7 +126,7 @@ TEST_F(MonitorIntegration, TwoArrivalsRunTheConnectStepsOnce) {
     EXPECT_NE(Config().find("Device=1"), std::string::npos);
 }
 
-TEST_F(MonitorIntegration, ApplySendsExactlyTheFlaggedReportsInsideTheCall) {
+TEST_F(MonitorIntegration, ApplySendsExactlyTheFlaggedReportsBeforeItsAnswer) {
     AgreeOnStamp();
     StartAll();
     auto record = block.Read();
@@ -135,11 +138,71 @@ TEST_F(MonitorIntegration, ApplySendsExactlyTheFlaggedReportsInsideTheCall) {
     block.Write(*record);
     Ctl({"reset-log"});
 
-    EXPECT_EQ(SendMessage(kMonitorTitle, MSG_APPLY_SETTINGS, 0, 0), 0);
+    EXPECT_EQ(SendMessage(kMonitorTitle, MSG_APPLY_SETTINGS, 0, 0), 1);
     EXPECT_EQ(Reports("set"), (std::vector<std::string>{"08", "10", "14"}));
     const auto dump = Dump();
     EXPECT_EQ(dump["Profiles"][1]["LtBrightness"], 4);
     EXPECT_EQ(dump["Profiles"][0]["Keys"][36]["FunctionCode"], 0xC1);
+}
+
+// The longest answer of the monitor's window to a message sent every 20 ms
+// while busy() holds, and how many were sent.
+std::pair<std::chrono::milliseconds, int> LongestAnswer(const std::function<bool()>& busy) {
+    std::chrono::steady_clock::duration longest{};
+    int sent = 0;
+    while (busy()) {
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(SendMessage(kMonitorTitle, MSG_IGNORED_1232, 0, 0), 0);
+        longest = std::max(longest, std::chrono::steady_clock::now() - start);
+        ++sent;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(longest);
+    std::printf("longest answer while busy: %lld ms of %d messages\n", static_cast<long long>(ms.count()), sent);
+    return {ms, sent};
+}
+
+TEST_F(MonitorIntegration, AnApplyDuringTheFirstReadBackWinsAndTheWindowKeepsAnswering) {
+    StartEmu();  // no stamp in common: everything is read back, about ten seconds
+    monitor = StartMonitor();
+    ASSERT_TRUE(Eventually([] { return FindWindow(kMonitorTitle); }, 5000)) << MonitorOutput();
+    ASSERT_TRUE(Eventually([&] { return block.Open(); }, 5000));
+    ASSERT_TRUE(Eventually([&] { return Reports("get").size() > 4; }, 5000)) << Log();
+
+    auto record = block.Read();
+    ASSERT_NE(record->Profiles[1].LtBrightness, 1);
+    record->Profiles[1].LtBrightness = 1;
+    record->Flags.LightChanged[1] = 1;
+    block.Write(*record);
+    std::atomic<bool> answered{false};
+    std::optional<std::int64_t> answer;
+    std::thread setup([&] {
+        answer = SendMessage(kMonitorTitle, MSG_APPLY_SETTINGS, 0, 0);
+        answered = true;
+    });
+    const auto [longest, sent] = LongestAnswer([&] { return !answered.load(); });
+    setup.join();
+
+    EXPECT_EQ(answer, 1);
+    EXPECT_GT(sent, 50) << "the apply was answered before the read-back ended";
+    EXPECT_LT(longest.count(), 100) << sent << " messages";
+    EXPECT_EQ(Dump()["Profiles"][1]["LtBrightness"], 1);
+    EXPECT_EQ(block.Read()->Profiles[1].LtBrightness, 1);
+    ProfileRecord saved{};
+    LoadProfile(saved, home + "/config/Default1.vkp");
+    EXPECT_EQ(saved.LtBrightness, 1);
+}
+
+TEST_F(MonitorIntegration, TheWindowKeepsAnsweringWhileAMacroRecordedOnTheKeyboardIsReadBack) {
+    AgreeOnStamp();
+    StartAll();
+    PeerWindow setup{std::string(kSetupTitle)};
+    ASSERT_TRUE(setup);
+    Ctl({"record", "3", "5", "0x04:1:50", "0x04:2:0"});
+    const auto [longest, sent] = LongestAnswer([&] { return setup.Count(MSG_SETUP_RELOAD) == 0; });
+    EXPECT_GT(sent, 5);
+    EXPECT_LT(longest.count(), 100) << sent << " messages";
+    EXPECT_EQ(block.Read()->Profiles[0].Keys[4].EventCount, 2);
 }
 
 TEST_F(MonitorIntegration, ReloadMessagesWriteNothingToTheKeyboard) {
@@ -204,7 +267,7 @@ TEST_F(MonitorIntegration, PactRecordsGoOutAndComeBack) {
     record->Profiles[0].Keys[1].TargetDevice = static_cast<std::int32_t>(kPactCompanionMouse);
     record->Flags.KeyChanged[0][1] = 1;
     block.Write(*record);
-    ASSERT_EQ(SendMessage(kMonitorTitle, MSG_APPLY_SETTINGS, 0, 0), 0);
+    ASSERT_EQ(SendMessage(kMonitorTitle, MSG_APPLY_SETTINGS, 0, 0), 1);
     const std::uint32_t toPact = RegisterWindowMessage(kPactActiveStatusToPact);
     ASSERT_TRUE(pactWindow.WaitFor(toPact));  // the apply resets every device
     EXPECT_EQ(pactObjects.Read(), (PactStatusRecord{0x0201, 0xFFFF, 0, 0, 0}));
@@ -225,7 +288,7 @@ TEST_F(MonitorIntegration, PactRecordsGoOutAndComeBack) {
     EXPECT_TRUE(Reports("set").empty());
     pactObjects.Write({0x0101, 0x0201, 1, 0, 255});
     EXPECT_EQ(SendMessage(kMonitorTitle, fromPact, 0, 0), 0);
-    EXPECT_EQ(Reports("set"), std::vector<std::string>{"16"});
+    EXPECT_TRUE(Eventually([&] { return Reports("set") == std::vector<std::string>{"16"}; })) << Log();
     EXPECT_EQ(Dump()["PactRelay"], "16100100000000000000000000000000");
 
     // The Pact monitor's device status follows the keyboard.

@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "Eventually.h"
 #include "MonitorIntegrationFixture.h"
@@ -15,6 +16,8 @@
 // Last: Xlib defines None, Bool and Status as macros.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 
 namespace kelm::test {
 namespace {
@@ -43,19 +46,20 @@ unsigned long WindowPid(Display* display, Window window) {
     return pid;
 }
 
-// Counts the shown windows of pid below window that were put into another
-// program's window (their parent is not the root).
-int CountDocked(Display* display, Window window, Window root, unsigned long pid, bool ancestorsShown) {
+// The shown windows of pid below window that match.
+template <typename Match>
+void CollectShown(Display* display, Window window, Window root, unsigned long pid, bool ancestorsShown, Match match,
+                  std::vector<Window>& found) {
     XWindowAttributes attributes;
-    if (XGetWindowAttributes(display, window, &attributes) == 0) return 0;
+    if (XGetWindowAttributes(display, window, &attributes) == 0) return;
     const bool shown = ancestorsShown && (window == root || attributes.map_state == IsViewable);
     Window rootReturn = None, parent = None, *children = nullptr;
     unsigned int childCount = 0;
-    if (XQueryTree(display, window, &rootReturn, &parent, &children, &childCount) == 0) return 0;
-    int docked = shown && window != root && parent != root && WindowPid(display, window) == pid ? 1 : 0;
-    for (unsigned int i = 0; i < childCount; ++i) docked += CountDocked(display, children[i], root, pid, shown);
+    if (XQueryTree(display, window, &rootReturn, &parent, &children, &childCount) == 0) return;
+    if (shown && window != root && WindowPid(display, window) == pid && match(parent, attributes))
+        found.push_back(window);
+    for (unsigned int i = 0; i < childCount; ++i) CollectShown(display, children[i], root, pid, shown, match, found);
     if (children != nullptr) XFree(children);
-    return docked;
 }
 
 class MonitorTray : public MonitorIntegration {
@@ -70,12 +74,23 @@ protected:
         previousHandler_ = XSetErrorHandler(IgnoreXError);
         display_.reset(XOpenDisplay(xvfb_->Display().c_str()));
         ASSERT_TRUE(display_);
+        const std::string selection = "_NET_SYSTEM_TRAY_S" + std::to_string(DefaultScreen(display_.get()));
+        traySelection_ = XInternAtom(display_.get(), selection.c_str(), False);
+    }
+
+    // trayer, once it has become the notification area (it owns the tray
+    // manager's selection).
+    void StartNotificationArea() {
         trayer_ = TestServer::Spawn(
             "trayer", {"--edge", "top", "--align", "left", "--widthtype", "pixel", "--width", "200", "--height", "32"});
         ASSERT_TRUE(trayer_);
-        const std::string selection = "_NET_SYSTEM_TRAY_S" + std::to_string(DefaultScreen(display_.get()));
-        const Atom tray = XInternAtom(display_.get(), selection.c_str(), False);
-        ASSERT_TRUE(Eventually([&] { return XGetSelectionOwner(display_.get(), tray) != None; }, 10000));
+        ASSERT_TRUE(Eventually([&] { return XGetSelectionOwner(display_.get(), traySelection_) != None; }, 10000));
+    }
+
+    // A panel that ends: trayer is stopped and the selection is gone.
+    void StopNotificationArea() {
+        trayer_.reset();
+        ASSERT_TRUE(Eventually([&] { return XGetSelectionOwner(display_.get(), traySelection_) == None; }, 10000));
     }
 
     // KelmWatch ends before the notification area and the display do.
@@ -88,20 +103,51 @@ protected:
         ::unsetenv("DISPLAY");
     }
 
-    int DockedIcons() {
+    template <typename Match>
+    std::vector<Window> MonitorWindows(Match match) {
         Display* d = display_.get();
         XSync(d, False);
-        return CountDocked(d, DefaultRootWindow(d), DefaultRootWindow(d), static_cast<unsigned long>(monitor), true);
+        std::vector<Window> found;
+        CollectShown(d, DefaultRootWindow(d), DefaultRootWindow(d), static_cast<unsigned long>(monitor), true, match,
+                     found);
+        return found;
+    }
+
+    // The monitor's windows put into another program's window: its icon.
+    int DockedIcons() {
+        const Window root = DefaultRootWindow(display_.get());
+        return static_cast<int>(
+            MonitorWindows([root](Window parent, const XWindowAttributes&) { return parent != root; }).size());
+    }
+
+    // The monitor's shown pop-up menus: windows of their own that bypass
+    // the window manager (Qt marks them as normal windows).
+    int ShownMenus() {
+        const Window root = DefaultRootWindow(display_.get());
+        return static_cast<int>(MonitorWindows([root](Window parent, const XWindowAttributes& attributes) {
+                                    return parent == root && attributes.override_redirect;
+                                }).size());
+    }
+
+    // A key pressed and released, as a person's keyboard gives it.
+    void PressKey(KeySym key) {
+        Display* d = display_.get();
+        const KeyCode code = XKeysymToKeycode(d, key);
+        XTestFakeKeyEvent(d, code, True, CurrentTime);
+        XTestFakeKeyEvent(d, code, False, CurrentTime);
+        XSync(d, False);
     }
 
     std::unique_ptr<XvfbServer> xvfb_;
     DisplayPtr display_{nullptr, &XCloseDisplay};
+    Atom traySelection_ = None;
     std::unique_ptr<TestServer> trayer_;
     XErrorHandler previousHandler_ = nullptr;
 };
 
 TEST_F(MonitorTray, TheIconFollowsTheKeyboardAndGoesWithTheMonitor) {
     AgreeOnStamp();
+    ASSERT_NO_FATAL_FAILURE(StartNotificationArea());
     ASSERT_NO_FATAL_FAILURE(StartAll());
     ASSERT_TRUE(Eventually([&] { return DockedIcons() == 1; }, 10000)) << MonitorOutput();
 
@@ -122,6 +168,47 @@ TEST_F(MonitorTray, TheIconFollowsTheKeyboardAndGoesWithTheMonitor) {
     EXPECT_EQ(Dump()["HostState"], 0);
     EXPECT_FALSE(FindWindow(kMonitorTitle));
     EXPECT_EQ(DockedIcons(), 0);
+}
+
+// At login the panel holding the notification area may well start after
+// the monitor, and a panel can be restarted.
+TEST_F(MonitorTray, TheIconDocksInANotificationAreaThatComesLaterAndAgainAfterThePanelRestarts) {
+    AgreeOnStamp();
+    ASSERT_NO_FATAL_FAILURE(StartAll());  // the keyboard is there, the notification area not yet
+
+    ASSERT_NO_FATAL_FAILURE(StartNotificationArea());
+    ASSERT_TRUE(Eventually([&] { return DockedIcons() == 1; }, 10000)) << MonitorOutput();
+
+    ASSERT_NO_FATAL_FAILURE(StopNotificationArea());
+    EXPECT_TRUE(Eventually([&] { return DockedIcons() == 0; }, 10000));
+    ASSERT_NO_FATAL_FAILURE(StartNotificationArea());
+    EXPECT_TRUE(Eventually([&] { return DockedIcons() == 1; }, 10000)) << MonitorOutput();
+}
+
+// Another program's message 1036 with WM_RBUTTONDOWN opens the tray menu,
+// whose choice the monitor carries out as the icon's own menu.
+TEST_F(MonitorTray, TheRightButtonMessageOfAnotherProgramOpensTheMenu) {
+    AgreeOnStamp();
+    ASSERT_NO_FATAL_FAILURE(StartNotificationArea());
+    ASSERT_NO_FATAL_FAILURE(StartAll());
+    ASSERT_EQ(ShownMenus(), 0);
+
+    EXPECT_EQ(SendMessage(kMonitorTitle, MSG_TRAY_NOTIFY, 0, WM_RBUTTONDOWN), 0);
+    ASSERT_TRUE(Eventually([&] { return ShownMenus() == 1; }, 10000)) << MonitorOutput();
+    // The menu opens under the pointer, which gives it the keys: the first
+    // item is "Configuration".
+    PressKey(XK_Down);
+    PressKey(XK_Return);
+    EXPECT_TRUE(Eventually([&] { return Started("KelmSetup"); }, 10000)) << MonitorOutput();
+    EXPECT_TRUE(Eventually([&] { return ShownMenus() == 0; }));
+
+    // Traced once, as for a right click on the icon.
+    const std::string output = MonitorOutput();
+    std::size_t traces = 0;
+    for (std::size_t at = output.find("OnSystrayNotify WM_RBUTTONDOWN"); at != std::string::npos;
+         at = output.find("OnSystrayNotify WM_RBUTTONDOWN", at + 1))
+        ++traces;
+    EXPECT_EQ(traces, 1u) << output;
 }
 
 }  // namespace

@@ -181,6 +181,17 @@ TEST_F(PactExchangeTest, KeysSendNothingWithoutThePactMonitor) {
     EXPECT_EQ(pact.writes[0].DuoLayerLock, 0u);
 }
 
+TEST_F(PactExchangeTest, ABlockThatCannotBeWrittenOnlySkipsTheWrite) {
+    pact.statusExists = true;
+    pact.statusWriteFails = true;
+    CreateAndSettle();
+    Send(statusChange, 0, 1);
+    Event(EVT_PACT_KEY, 0xAA);
+    Apply(0);  // resets every device
+    EXPECT_TRUE(pact.writes.empty());
+    EXPECT_EQ(ToPact(toPact).size(), 2u) << "the Pact monitor is told all the same";
+}
+
 TEST_F(PactExchangeTest, KeyRecordsAreWrittenThenAnnounced) {
     pact.statusExists = true;
     pact.ambientExists = true;
@@ -220,6 +231,7 @@ TEST_F(PactExchangeTest, RecordsForThisKeyboardAreRelayedAndOwnOnesAreNot) {
     Send(fromPact);
     pact.status = {0x0301, 0xFFFF, 0x100, 0x1FF, 3};  // low bytes travel
     Send(fromPact);
+    Settle();
     EXPECT_EQ(log.Count("PactRelay 1 0"), 1);
     EXPECT_EQ(log.Count("PactRelay 0 255"), 1);
     EXPECT_EQ(log.Count("PactRelay 0 1"), 0);

@@ -40,8 +40,8 @@ TEST_F(SettingsMessagesTest, ApplyTakesTheBlockOverAndWritesExactlyTheFlaggedRep
         r.Profiles[0].KBDelay = 1;
         r.Profiles[0].KBSpeed = 9;
     });
-    EXPECT_EQ(Send(MSG_APPLY_SETTINGS, 0), 0);
-    // Done inside the sender's call: the keyboard has it when it returns.
+    // The answer comes once the keyboard has it, and says that it does.
+    EXPECT_EQ(Apply(0), 1);
     EXPECT_EQ(Written(), (std::vector<std::uint8_t>{0x08, 0x10, 0x14}));
     EXPECT_EQ(keyboard.profiles[1].light.brightness, 2);
     const std::int64_t position = (0x2345 << 16) | 300;
@@ -54,7 +54,7 @@ TEST_F(SettingsMessagesTest, ApplyTakesTheBlockOverAndWritesExactlyTheFlaggedRep
 
 TEST_F(SettingsMessagesTest, ApplyWithOneResetsTheKeyboard) {
     EditBlock([](SettingsRecord& r) { r.Flags.LightChanged[1] = 1; });
-    Send(MSG_APPLY_SETTINGS, 1);
+    EXPECT_EQ(Apply(1), 1);
     EXPECT_EQ(keyboard.resets, 1);
     EXPECT_EQ(Written(), (std::vector<std::uint8_t>{0x11, 0x14}));
 }
@@ -66,28 +66,28 @@ TEST_F(SettingsMessagesTest, ApplyWhileTheKeyboardIsAwayTakesTheSettingsButWrite
         r.Flags.LightChanged[2] = 1;
     });
     keyboard.ClearCalls();
-    log.Clear();
-    Send(MSG_APPLY_SETTINGS, 0);
+    EXPECT_EQ(Apply(0), 0);  // the keyboard did not get it
     EXPECT_TRUE(keyboard.Calls().empty());
     EXPECT_EQ(wnd->RecordSnapshot().Profiles[2].DimmerOption, 4);
     EXPECT_EQ(wnd->RecordSnapshot().Flags.LightChanged[2], 1);  // kept for a later apply
     EXPECT_EQ(windows.PostsTo(kOsd).size(), 1u);
 }
 
-TEST_F(SettingsMessagesTest, AnApplyWhoseBlockCopyFailedDoesNothingElse) {
+TEST_F(SettingsMessagesTest, AnApplyWhoseBlockCopyFailedWritesNothingButStillTakesTheRepeatAndDisplay) {
     EditBlock([](SettingsRecord& r) { r.Flags.CurrentProfileChanged = 1; });
     block.copies = false;
-    log.Clear();
-    EXPECT_EQ(Send(MSG_APPLY_SETTINGS, 0), 0);
+    EXPECT_EQ(Apply(0), 0);
     EXPECT_TRUE(keyboard.Calls().empty());
-    EXPECT_EQ(log.Entries(), std::vector<std::string>{"CopyToRecord"});
+    EXPECT_TRUE(log.InOrder(
+        {"CopyToRecord", "Rate 1 31", "LoadOsd", "Post " + kOsd + " " + std::to_string(MSG_OSD_POSITION) + " 0"}));
+    EXPECT_FALSE(log.Has("Reply 0")) << "answered at once, not deferred";
 }
 
 TEST_F(SettingsMessagesTest, ApplyClearsThePactStatusOfEveryDevice) {
     pact.statusExists = true;
     Send(RegisterWindowMessage(kPactMonitorStatusChange), 0, 1);
     pact.writes.clear();
-    Send(MSG_APPLY_SETTINGS, 0);
+    Apply(0);
     ASSERT_EQ(pact.writes.size(), 1u);
     EXPECT_EQ(pact.writes[0], (PactStatusRecord{0x0201, 0xFFFF, 0, 0, 0}));
 }
@@ -102,10 +102,12 @@ TEST_F(SettingsMessagesTest, ReloadMessagesCopyTheBlockAndWriteNothingToTheKeybo
     for (const std::uint32_t msg : {MSG_RELOAD_SETTINGS, MSG_RELOAD_SETTINGS_ALSO}) {
         log.Clear();
         EXPECT_EQ(Send(msg, 7, 7), 0);
+        Settle();
         EXPECT_EQ(log.Entries(), std::vector<std::string>{"CopyToRecord"});
     }
     log.Clear();
     EXPECT_EQ(Send(MSG_RELOAD_SETTINGS_AND_RATE), 0);
+    Settle();
     EXPECT_EQ(log.Entries(), (std::vector<std::string>{"CopyToRecord", "Rate 3 31"}));
     EXPECT_EQ(wnd->RecordSnapshot().Profiles[4].LtTimeout, 9);
     EXPECT_TRUE(keyboard.Calls().empty());

@@ -48,10 +48,12 @@ TEST_F(TrayAndLaunchTest, KelmFlashStartsOnEveryConnectionWithDifferingVersions)
     Presence(0);
     Presence(1);
     Fire(TIMER_ARRIVAL);
+    Settle();
     EXPECT_TRUE(log.Has("Start FlashPack/KelmFlash 0"));
     log.Clear();
     files.packageVersion = kNoPackageVersion;
     Send(WM_WTSSESSION_CHANGE, WTS_CONSOLE_CONNECT);
+    Settle();
     EXPECT_TRUE(log.Has("Start FlashPack/KelmFlash 1"));
 }
 
@@ -112,8 +114,17 @@ TEST_F(TrayAndLaunchTest, ConfigurationStartsKelmSetupOrAsksTheOpenOneToComeToTh
 
 TEST_F(TrayAndLaunchTest, TrayMouseActions) {
     CreateAndSettle();
-    wnd->OnSystrayNotify(WM_LBUTTONDOWN);
-    wnd->OnSystrayNotify(WM_RBUTTONDOWN);
+    // Another program's message 1036 acts as the mouse on the icon: the
+    // left button brings up the monitor's open message box, the right one
+    // opens the menu.
+    Send(MSG_TRAY_NOTIFY, 0, WM_LBUTTONDOWN);
+    EXPECT_EQ(log.Entries(), std::vector<std::string>{"RaisePopup"});
+    log.Clear();
+    Send(MSG_TRAY_NOTIFY, 0, WM_RBUTTONDOWN);
+    EXPECT_EQ(log.Entries(), std::vector<std::string>{"TrayMenu"});
+    log.Clear();
+    constexpr std::uint32_t kRightButtonUp = 0x0205;  // any other mouse message does nothing
+    Send(MSG_TRAY_NOTIFY, 0, kRightButtonUp);
     EXPECT_TRUE(log.Entries().empty());
     Send(MSG_TRAY_NOTIFY, 0, WM_LBUTTONDBLCLK);
     EXPECT_EQ(log.Entries(), std::vector<std::string>{"Start KelmSetup"});

@@ -351,6 +351,48 @@ TEST_F(EndpointTest, SendToAHungWindowGivesUpAfterItsWait) {
     EXPECT_EQ(SendMessage(kTitle, 2, 0, 0), 1);
 }
 
+TEST_F(EndpointTest, ADeferredReplyLetsTheWindowGoOnAndReachesItsSenderLater) {
+    std::mutex held;
+    std::vector<DeferredReply> replies;
+    endpoint_ = WindowEndpoint::Create(*loop_, kTitle, [&](const WindowMessage& m) -> std::int64_t {
+        if (m.msg == 1) {
+            const std::lock_guard lock(held);
+            replies.push_back(endpoint_->DeferReply());
+        }
+        return 7;  // not what a deferring handler's sender gets
+    });
+    ASSERT_TRUE(endpoint_);
+    StartLoop();
+    auto first = std::async(std::launch::async, [] { return SendMessage(kTitle, 1, 0, 0); });
+    auto dropped = std::async(std::launch::async, [] { return SendMessage(kTitle, 1, 0, 0); });
+    const auto deferred = [&](std::size_t count) {
+        for (int i = 0; i < 500; ++i) {
+            {
+                const std::lock_guard lock(held);
+                if (replies.size() == count) return true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return false;
+    };
+    ASSERT_TRUE(deferred(2));
+    // Meanwhile the window answers everybody else, a posted message defers nothing.
+    EXPECT_EQ(SendMessage(kTitle, 2, 0, 0), 7);
+    EXPECT_TRUE(PostMessage(kTitle, 1, 0, 0));
+    ASSERT_TRUE(deferred(3));
+    {
+        const std::lock_guard lock(held);
+        ASSERT_EQ(replies.size(), 3u);
+        EXPECT_FALSE(replies[2]) << "a posted message has nobody to answer";
+        // Answered from another thread, as a worker does; the second is
+        // dropped unanswered, which answers 0.
+        std::thread([reply = std::move(replies[0])]() mutable { reply.Send(42); }).join();
+        replies[1] = DeferredReply();
+    }
+    EXPECT_EQ(first.get(), 42);
+    EXPECT_EQ(dropped.get(), 0);
+}
+
 // Forks a child that runs as nobody and tries to talk to the window.
 // Returns the child's exit code: 0 refused at connect, 1 connected but
 // closed without an answer, 2 answered.

@@ -280,6 +280,9 @@ TEST_F(CrashSafetyTest, InterruptedAndShortReadsLoadTheWholeFile) {
 }
 
 TEST_F(CrashSafetyTest, UnreadableFileIsNeverOverwritten) {
+    // Read when opened, but no longer when the save reads it again.
+    IniFile openedBefore(path);
+    openedBefore.WriteInt("Setting", "KBDelay", 2);
     faults.failReadsOf = path;
     {
         ScopedSysCalls scoped(faults);
@@ -289,6 +292,7 @@ TEST_F(CrashSafetyTest, UnreadableFileIsNeverOverwritten) {
         ini.WriteInt("Setting", "KBDelay", 3);
         EXPECT_FALSE(ini.Save());
         EXPECT_FALSE(SaveProfile(*newProfile, path));
+        EXPECT_FALSE(openedBefore.Save());
     }
     ExpectOldFileIntact();
 }
@@ -440,13 +444,22 @@ TEST_F(CrashSafetyTest, ProcessKilledWhileWritingLeavesTheOldFile) {
     // slot file; it is never mistaken for the slot file itself.
     std::size_t partial = 0;
     for (const auto& e : std::filesystem::directory_iterator(where.ConfigFolder()))
-        if (e.path().filename().string().rfind(".Default0.vkp.", 0) == 0) partial = e.file_size();
+        if (e.path().filename().string().rfind(".Default0.vkp.tmp-", 0) == 0) partial = e.file_size();
     EXPECT_GE(partial, total / 2);
     EXPECT_LT(partial, total);
 
-    // The next save goes through.
+    // The next save goes through and takes away what the killed one left,
+    // its lock file too, but nothing that is not a temporary file of this
+    // slot file.
+    const std::set<std::string> neighbours = {".Default1.vkp.tmp-Ab12Cd", ".Default0.vkp.backup",
+                                              ".Default0.vkp.tmp-Ab12C", "Default0.vkp.tmp-Ab12Cd"};
+    for (const std::string& name : neighbours) WriteFile(where.ConfigFolder() + name, "keep");
+    WriteFile(where.ConfigFolder() + ".Default0.vkp.tmp-zz9ZZ9", "an older crash");
     ASSERT_TRUE(SaveProfile(*newProfile, path));
     EXPECT_TRUE(ReadFile(path) == NewBytes());
+    std::set<std::string> expected = entriesBefore;
+    expected.insert(neighbours.begin(), neighbours.end());
+    EXPECT_EQ(FolderEntries(where.ConfigFolder()), expected);
 }
 
 }  // namespace

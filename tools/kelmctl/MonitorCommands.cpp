@@ -5,18 +5,18 @@
 #include <ostream>
 #include <string>
 
-#include "suite/SuiteIds.h"
 #include "platform/WindowClient.h"
 #include "settings/ConfigFile.h"
 #include "settings/Defaults.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsStore.h"
 #include "settings/Text.h"
-#include "tools/kelmctl/ChangeSummary.h"
 #include "settings/json/JsonFormat.h"
-#include "tools/kelmctl/ProgramFolder.h"
-#include "suite/SharedSettings.h"
 #include "settings/json/TextCodec.h"
+#include "suite/SharedSettings.h"
+#include "suite/SuiteIds.h"
+#include "tools/kelmctl/ChangeSummary.h"
+#include "tools/kelmctl/ProgramFolder.h"
 
 namespace kelm::ctl {
 
@@ -139,6 +139,10 @@ int RunApply(const CommandArgs& args, CommandIo& io) {
     if (!result)
         return ReportError(io, kExitFailure,
                            "KelmWatch did not answer; the settings are in its block but may not have been sent");
+    if (*result != 1)
+        return ReportError(io, kExitFailure,
+                           "KelmWatch took the settings over, but the keyboard did not get every change "
+                           "(is it connected?)");
     io.out << (reset ? "sent with reset: " : "sent: ") << DescribeChangeFlags(working->Flags) << '\n';
     return kExitOk;
 }

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -70,16 +71,6 @@ TEST(Display, ReachableOnlyWhereAnXServerAnswers) {
     }
 }
 
-TEST(Display, BareXServerHasNoNotificationArea) {
-    REQUIRE_DISPLAY();
-    EXPECT_FALSE(TrayIcon::Available());
-    TrayIcon tray;
-    tray.Remove();
-    EXPECT_FALSE(tray.Add());
-    EXPECT_FALSE(tray.Shown());
-    tray.Remove();
-}
-
 // Processes events until done() or the patience has run out; false then.
 bool ProcessEventsUntil(const std::function<bool()>& done,
                         std::chrono::milliseconds patience = std::chrono::seconds(10)) {
@@ -92,13 +83,66 @@ bool ProcessEventsUntil(const std::function<bool()>& done,
 }
 
 // The window Qt puts into the notification area for a shown icon, once the
-// server shows it (Qt may replace its first native window while embedding).
-QWidget* EmbeddedIcon() {
+// server shows it there (Qt may replace its first native window while
+// embedding).
+std::vector<QWidget*> EmbeddedIcons() {
+    std::vector<QWidget*> icons;
     for (QWidget* widget : QApplication::topLevelWidgets())
         if (std::strcmp(widget->metaObject()->className(), "QSystemTrayIconSys") == 0 && widget->isVisible() &&
-            test::WindowViewable(XDisplay::Display(), widget->winId()))
-            return widget;
-    return nullptr;
+            test::WindowDocked(XDisplay::Display(), widget->winId()))
+            icons.push_back(widget);
+    return icons;
+}
+
+QWidget* EmbeddedIcon() {
+    const std::vector<QWidget*> icons = EmbeddedIcons();
+    return icons.empty() ? nullptr : icons.front();
+}
+
+// A notification area (trayer, a small XEmbed tray) on the test's display,
+// once it takes icons.
+std::unique_ptr<test::TestServer> StartNotificationArea() {
+    auto host = test::TestServer::Spawn(
+        "trayer", {"--edge", "top", "--align", "left", "--widthtype", "pixel", "--width", "200", "--height", "32"});
+    if (host && !ProcessEventsUntil([] { return TrayIcon::Available(); })) host.reset();
+    return host;
+}
+
+#define REQUIRE_NOTIFICATION_AREA_PROGRAM() \
+    if (!test::ProgramInstalled("trayer")) GTEST_SKIP() << "no notification area program (trayer) installed"
+
+// At login the panel holding the notification area may start after the
+// program, and a panel may be restarted: the icon is shown all the same and
+// docks wherever a notification area turns up.
+TEST(Display, TheIconDocksInANotificationAreaThatComesLaterAndInEachOneAfter) {
+    REQUIRE_DISPLAY();
+    REQUIRE_NOTIFICATION_AREA_PROGRAM();
+    ASSERT_FALSE(TrayIcon::Available());
+    TrayIcon tray;
+    ASSERT_TRUE(tray.Add());
+    EXPECT_TRUE(tray.Shown());
+
+    auto host = StartNotificationArea();
+    ASSERT_TRUE(host);
+    ASSERT_TRUE(ProcessEventsUntil([] { return EmbeddedIcon() != nullptr; }));
+
+    host.reset();
+    ASSERT_TRUE(ProcessEventsUntil([] { return !TrayIcon::Available() && EmbeddedIcon() == nullptr; }));
+    host = StartNotificationArea();
+    ASSERT_TRUE(host);
+    ASSERT_TRUE(ProcessEventsUntil([] { return EmbeddedIcon() != nullptr; }));
+
+    // Removed, it stays away from the next notification area: by the time
+    // a shown icon has docked there, it would have too.
+    tray.Remove();
+    ASSERT_TRUE(ProcessEventsUntil([] { return EmbeddedIcon() == nullptr; }));
+    host.reset();
+    TrayIcon witness;
+    ASSERT_TRUE(witness.Add());
+    host = StartNotificationArea();
+    ASSERT_TRUE(host);
+    ASSERT_TRUE(ProcessEventsUntil([] { return EmbeddedIcon() != nullptr; }));
+    EXPECT_EQ(EmbeddedIcons().size(), 1u);
 }
 
 bool ClickOn(QWidget& widget, QPoint at, int button, int times) {
@@ -122,11 +166,9 @@ bool RightClickUntilMenuOpens(TrayIcon& tray) {
 // the icon is really shown, and the mouse on it is a person's mouse.
 TEST(Display, InANotificationAreaTheIconAnswersTheMouse) {
     REQUIRE_DISPLAY();
-    if (!test::ProgramInstalled("trayer")) GTEST_SKIP() << "no notification area program (trayer) installed";
-    const auto host = test::TestServer::Spawn(
-        "trayer", {"--edge", "top", "--align", "left", "--widthtype", "pixel", "--width", "200", "--height", "32"});
+    REQUIRE_NOTIFICATION_AREA_PROGRAM();
+    const auto host = StartNotificationArea();
     ASSERT_TRUE(host);
-    ASSERT_TRUE(ProcessEventsUntil([] { return TrayIcon::Available(); }));
 
     TrayIcon tray;
     std::vector<std::string> events;
@@ -160,15 +202,22 @@ TEST(Display, InANotificationAreaTheIconAnswersTheMouse) {
     tray.Remove();
 }
 
+// The box ShowMessageBox shows, once it is on the screen.
+QMessageBox* ShownMessageBox() {
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* box = qobject_cast<QMessageBox*>(widget); box != nullptr && box->isVisible()) return box;
+    return nullptr;
+}
+
 TEST(Display, MessageBoxIsShownUntilClosed) {
     REQUIRE_DISPLAY();
     QString seenText;
     QString seenTitle;
-    // Looks for the modal box while ShowMessageBox runs its own loop.
+    // Looks for the box while ShowMessageBox runs its own loop.
     QTimer closer;
     QObject::connect(&closer, &QTimer::timeout, [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (box == nullptr || !box->isVisible()) return;
+        QMessageBox* box = ShownMessageBox();
+        if (box == nullptr) return;
         seenText = box->text();
         seenTitle = box->windowTitle();
         box->accept();
@@ -179,6 +228,69 @@ TEST(Display, MessageBoxIsShownUntilClosed) {
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     EXPECT_EQ(seenText, "Could not map view of file.");
     EXPECT_EQ(seenTitle, "VELDAN Kelm");
+}
+
+// A program whose only window is its tray icon: the click on the icon
+// brings the box it has open back in front of whatever covered it.
+TEST(Display, AClickOnTheIconBringsTheOpenMessageBoxToTheFront) {
+    REQUIRE_DISPLAY();
+    REQUIRE_NOTIFICATION_AREA_PROGRAM();
+    const auto host = StartNotificationArea();
+    ASSERT_TRUE(host);
+    EXPECT_FALSE(RaiseMessageBox()) << "no box is open";
+    TrayIcon tray;
+    tray.onLeftButtonDown = [] { RaiseMessageBox(); };
+    ASSERT_TRUE(tray.Add());
+    ASSERT_TRUE(ProcessEventsUntil([] { return EmbeddedIcon() != nullptr; }));
+
+    // The steps run from a timer while ShowMessageBox runs its own loop;
+    // each is tried again until it is done.
+    std::optional<test::OtherProgramWindow> cover;
+    const auto inFront = [](unsigned long upper, unsigned long lower) {
+        return test::FocusedWindow(XDisplay::Display()) == upper &&
+               test::StackedAbove(XDisplay::Display(), upper, lower);
+    };
+    enum class Step { Cover, Covered, Click, Raised, Done } step = Step::Cover;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    auto clicked = deadline;
+    QTimer driver;
+    QObject::connect(&driver, &QTimer::timeout, [&] {
+        QMessageBox* box = ShownMessageBox();
+        if (box == nullptr) return;
+        const auto now = std::chrono::steady_clock::now();
+        if (now > deadline) box->accept();
+        switch (step) {
+            case Step::Cover: {
+                const QRect over = box->frameGeometry().adjusted(-20, -20, 20, 20);
+                cover.emplace(XDisplay::Display(), over.x(), over.y(), over.width(), over.height());
+                step = Step::Covered;
+                break;
+            }
+            case Step::Covered:
+                if (inFront(cover->Id(), box->winId())) step = Step::Click;
+                break;
+            case Step::Click:
+                if (QWidget* icon = EmbeddedIcon(); icon != nullptr && ClickOn(*icon, icon->rect().center(), 1, 1)) {
+                    clicked = now;
+                    step = Step::Raised;
+                }
+                break;
+            case Step::Raised:
+                if (inFront(box->winId(), cover->Id())) {
+                    step = Step::Done;
+                    box->accept();
+                } else if (now - clicked > std::chrono::seconds(1)) {
+                    step = Step::Click;  // the click met a window being replaced
+                }
+                break;
+            case Step::Done:
+                break;
+        }
+    });
+    driver.start(20);
+    ShowMessageBox("Could not map view of file.");
+    EXPECT_EQ(step, Step::Done) << "stopped at step " << static_cast<int>(step) << " (0 cover, 2 click, 3 raised)";
+    EXPECT_FALSE(RaiseMessageBox()) << "the box is closed";
 }
 
 TEST(Display, MessageBoxFromAnotherThreadGoesToStandardError) {

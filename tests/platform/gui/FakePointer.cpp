@@ -15,11 +15,61 @@ struct DisplayCloser {
 
 }  // namespace
 
-bool WindowViewable(const std::string& display, unsigned long window) {
+bool WindowDocked(const std::string& display, unsigned long window) {
     const std::unique_ptr<Display, DisplayCloser> connection(XOpenDisplay(display.c_str()));
     XWindowAttributes attributes;
-    return connection && XGetWindowAttributes(connection.get(), window, &attributes) != 0 &&
-           attributes.map_state == IsViewable;
+    if (!connection || XGetWindowAttributes(connection.get(), window, &attributes) == 0 ||
+        attributes.map_state != IsViewable)
+        return false;
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned int count = 0;
+    if (XQueryTree(connection.get(), window, &root, &parent, &children, &count) == 0) return false;
+    if (children != nullptr) XFree(children);
+    return parent != root;
+}
+
+bool StackedAbove(const std::string& display, unsigned long upper, unsigned long lower) {
+    const std::unique_ptr<Display, DisplayCloser> connection(XOpenDisplay(display.c_str()));
+    if (!connection) return false;
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned int count = 0;
+    if (XQueryTree(connection.get(), DefaultRootWindow(connection.get()), &root, &parent, &children, &count) == 0)
+        return false;
+    // Bottom to top.
+    int upperAt = -1, lowerAt = -1;
+    for (unsigned int i = 0; i < count; ++i) {
+        if (children[i] == upper) upperAt = static_cast<int>(i);
+        if (children[i] == lower) lowerAt = static_cast<int>(i);
+    }
+    if (children != nullptr) XFree(children);
+    return upperAt >= 0 && lowerAt >= 0 && upperAt > lowerAt;
+}
+
+OtherProgramWindow::OtherProgramWindow(const std::string& display, int x, int y, int width, int height)
+    : connection_(XOpenDisplay(display.c_str())) {
+    if (connection_ == nullptr) return;
+    window_ =
+        XCreateSimpleWindow(connection_, DefaultRootWindow(connection_), x, y, static_cast<unsigned>(width),
+                            static_cast<unsigned>(height), 0, 0, WhitePixel(connection_, DefaultScreen(connection_)));
+    XMapRaised(connection_, window_);
+    // Without a window manager the window is viewable once the server has
+    // the request, as focusing it requires.
+    XSync(connection_, False);
+    XSetInputFocus(connection_, window_, RevertToParent, CurrentTime);
+    XSync(connection_, False);
+}
+
+OtherProgramWindow::~OtherProgramWindow() {
+    if (connection_ != nullptr) XCloseDisplay(connection_);  // and with it the window
+}
+
+unsigned long FocusedWindow(const std::string& display) {
+    const std::unique_ptr<Display, DisplayCloser> connection(XOpenDisplay(display.c_str()));
+    if (!connection) return 0;
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(connection.get(), &focus, &revert);
+    return focus;
 }
 
 bool ClickInWindow(const std::string& display, unsigned long window, int x, int y, int button, int times) {
