@@ -198,6 +198,8 @@ TEST_F(MonitorIntegration, TheWindowKeepsAnsweringWhileAMacroRecordedOnTheKeyboa
     StartAll();
     PeerWindow setup{std::string(kSetupTitle)};
     ASSERT_TRUE(setup);
+    // A keyboard slow to get ready stretches the read-back over seconds.
+    Ctl({"busy", "0", "300"});
     Ctl({"record", "3", "5", "0x04:1:50", "0x04:2:0"});
     const auto [longest, sent] = LongestAnswer([&] { return setup.Count(MSG_SETUP_RELOAD) == 0; });
     EXPECT_GT(sent, 5);
