@@ -1,31 +1,41 @@
 #include "emulator/EmuControl.h"
 
-#include <cerrno>
-#include <cstdlib>
+#include <charconv>
 #include <optional>
+#include <string_view>
 
 #include "emulator/EmuDump.h"
 
 namespace kelm::emu {
 
-namespace {
-
-std::optional<long> Number(const std::string& word, long low, long high) {
-    if (word.empty()) return std::nullopt;
-    char* end = nullptr;
-    errno = 0;
-    const long value = std::strtol(word.c_str(), &end, 0);
-    if (errno != 0 || *end != '\0' || value < low || value > high) return std::nullopt;
-    return value;
+// Decimal, or hex after 0x, and nothing else: strtol's own rules would take
+// "010" as octal 8 and let signs and leading blanks through.
+std::optional<long> ParseNumber(std::string_view word, long low, long high) {
+    int base = 10;
+    if (word.size() > 2 && word[0] == '0' && (word[1] == 'x' || word[1] == 'X')) {
+        word.remove_prefix(2);
+        base = 16;
+    }
+    // Unsigned, so that no sign is taken either.
+    unsigned long value = 0;
+    const char* last = word.data() + word.size();
+    const auto [end, error] = std::from_chars(word.data(), last, value, base);
+    if (word.empty() || error != std::errc{} || end != last || value > static_cast<unsigned long>(high))
+        return std::nullopt;
+    const auto number = static_cast<long>(value);
+    if (number < low) return std::nullopt;
+    return number;
 }
+
+namespace {
 
 std::optional<MacroEvent> ParseEvent(const std::string& word) {
     const std::size_t first = word.find(':');
     const std::size_t second = first == std::string::npos ? first : word.find(':', first + 1);
     if (second == std::string::npos) return std::nullopt;
-    const auto key = Number(word.substr(0, first), 0, 255);
-    const auto action = Number(word.substr(first + 1, second - first - 1), 0, 255);
-    const auto delay = Number(word.substr(second + 1), 0, 65535);
+    const auto key = ParseNumber(word.substr(0, first), 0, 255);
+    const auto action = ParseNumber(word.substr(first + 1, second - first - 1), 0, 255);
+    const auto delay = ParseNumber(word.substr(second + 1), 0, 65535);
     if (!key || !action || !delay) return std::nullopt;
     return MacroEvent{static_cast<std::uint8_t>(*key), static_cast<std::uint8_t>(*action),
                       static_cast<std::uint16_t>(*delay)};
@@ -44,7 +54,7 @@ ActionResult Fault(EmuKeyboard& keyboard, const std::vector<std::string>& words)
         keyboard.Faults().BusyFor(EmuFaults::kForever);
         return {true, "busy until the faults are cleared"};
     }
-    const auto count = Number(words[2], 0, 1000000);
+    const auto count = ParseNumber(words[2], 0, 1000000);
     if (!count) return Usage("fault count must be a number from 0 to 1000000");
     const int n = static_cast<int>(*count);
     if (kind == "busy") {
@@ -63,8 +73,8 @@ ActionResult Fault(EmuKeyboard& keyboard, const std::vector<std::string>& words)
 
 ActionResult Record(EmuKeyboard& keyboard, const std::vector<std::string>& words) {
     if (words.size() < 2) return Usage("record needs a stage");
-    const auto stage = Number(words[1], 1, 5);
-    const auto key = words.size() > 2 ? Number(words[2], 0, 255) : std::optional<long>(0);
+    const auto stage = ParseNumber(words[1], 1, 5);
+    const auto key = words.size() > 2 ? ParseNumber(words[2], 0, 255) : std::optional<long>(0);
     if (!stage || !key) return Usage("record STAGE (1..5) [KEY (0..255)]");
     std::vector<MacroEvent> events;
     for (std::size_t i = 3; i < words.size(); ++i) {
@@ -90,7 +100,7 @@ ActionResult RunControl(EmuKeyboard& keyboard, const std::vector<std::string>& w
     const std::string& command = words[0];
     const auto one = [&](long low, long high) -> std::optional<int> {
         if (words.size() != 2) return std::nullopt;
-        const auto value = Number(words[1], low, high);
+        const auto value = ParseNumber(words[1], low, high);
         return value ? std::optional<int>(static_cast<int>(*value)) : std::nullopt;
     };
     if (command == "press" || command == "release") {
@@ -110,8 +120,8 @@ ActionResult RunControl(EmuKeyboard& keyboard, const std::vector<std::string>& w
     }
     if (command == "record") return Record(keyboard, words);
     if (command == "event") {
-        const auto type = words.size() == 3 ? Number(words[1], 0, 0xFFFF) : std::nullopt;
-        const auto data = words.size() == 3 ? Number(words[2], 0, 0xFFFF) : std::nullopt;
+        const auto type = words.size() == 3 ? ParseNumber(words[1], 0, 0xFFFF) : std::nullopt;
+        const auto data = words.size() == 3 ? ParseNumber(words[2], 0, 0xFFFF) : std::nullopt;
         if (!type || !data) return Usage("event needs a type and data, each 0..0xFFFF");
         return keyboard.RaiseEvent(static_cast<std::uint16_t>(*type), static_cast<std::uint16_t>(*data));
     }
@@ -129,8 +139,8 @@ ActionResult RunControl(EmuKeyboard& keyboard, const std::vector<std::string>& w
     }
     if (command == "fault") return Fault(keyboard, words);
     if (command == "busy") {
-        const auto polls = words.size() >= 2 && words.size() <= 3 ? Number(words[1], 0, 1000000) : std::nullopt;
-        const auto ms = words.size() == 3 ? Number(words[2], 0, 3600000) : std::optional<long>(0);
+        const auto polls = words.size() >= 2 && words.size() <= 3 ? ParseNumber(words[1], 0, 1000000) : std::nullopt;
+        const auto ms = words.size() == 3 ? ParseNumber(words[2], 0, 3600000) : std::optional<long>(0);
         if (!polls || !ms) return Usage("busy POLLS (0..1000000) [MS (0..3600000)]");
         keyboard.SetBusyTiming({static_cast<int>(*polls), *ms});
         return {true, "busy for " + words[1] + " polls and " + std::to_string(*ms) + " ms after each write"};

@@ -22,7 +22,9 @@
 //   help
 #pragma once
 
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "emulator/EmuKeyboard.h"
@@ -31,5 +33,9 @@ namespace kelm::emu {
 
 ActionResult RunControl(EmuKeyboard& keyboard, const std::vector<std::string>& words);
 std::string ControlUsage();
+
+// A number as the command line and ctl commands take it: decimal, or hex
+// after 0x, within low..high; nothing when the word is anything else.
+std::optional<long> ParseNumber(std::string_view word, long low, long high);
 
 }  // namespace kelm::emu

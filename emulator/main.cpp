@@ -48,10 +48,9 @@ int Usage() {
 }
 
 bool ParseInt(const char* text, long low, long high, long& value) {
-    char* end = nullptr;
-    errno = 0;
-    value = std::strtol(text, &end, 0);
-    return errno == 0 && end != text && *end == '\0' && value >= low && value <= high;
+    const auto number = emu::ParseNumber(text, low, high);
+    if (number) value = *number;
+    return number.has_value();
 }
 
 std::string SocketPath(const std::string& given) {

@@ -1,5 +1,6 @@
-// Writes the seed inputs of the fuzz targets with the settings code itself,
-// so that the seeds are real files: make_fuzz_seeds <fuzz/seeds folder>.
+// Writes the seed inputs of the fuzz targets with the suite's own code, so
+// that the seeds are real files, reports and frames:
+// make_fuzz_seeds <fuzz/seeds folder>.
 // Run it again when a file format changes and commit what it writes.
 #include <cstdio>
 #include <cstring>
@@ -7,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "fuzz/BoundarySeeds.h"
 #include "platform/FileIo.h"
 #include "settings/ConfigFile.h"
 #include "settings/Defaults.h"
@@ -126,7 +128,8 @@ int main(int argc, char** argv) {
     }
     const std::string folder = WithTrailingSlash(argv[1]);
     for (const char* target : {"ini", "struct", "profile", "macros", "timers"}) MakeFolders(folder + target);
-    if (!WriteProfiles(folder) || !WriteLibrary(folder) || !WriteIniAndStructs(folder)) {
+    if (!WriteProfiles(folder) || !WriteLibrary(folder) || !WriteIniAndStructs(folder) ||
+        !kelm::fuzz::WriteBoundarySeeds(folder)) {
         std::fprintf(stderr, "%s: could not write the seeds below %s\n", argv[0], folder.c_str());
         return 1;
     }

@@ -2,6 +2,11 @@
 
 #include <nlohmann/json.hpp>
 
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "KeyboardFixture.h"
 #include "emulator/EmuControl.h"
 
@@ -66,6 +71,25 @@ TEST_F(ControlTest, BadCommandsAreRefusedWithTheirReason) {
         EXPECT_NE(result.text.find("commands:"), std::string::npos);
     }
     EXPECT_TRUE(Events().empty());
+}
+
+// Numbers are decimal or 0x hex only: a leading zero does not make octal,
+// and signs and blanks are no part of a number.
+TEST_F(ControlTest, NumbersAreDecimalOrHex) {
+    const std::vector<std::pair<std::string, std::optional<int>>> cases = {
+        {"010", 10}, {"08", 8},       {"0x1F", 31},         {"0X1f", 31},         {"255", 255},
+        {"0", 0},    {"0x", {}},      {" 5", {}},           {"+5", {}},           {"-0", {}},
+        {"5 ", {}},  {"0x-1", {}},    {"1e2", {}},          {"", {}},             {"99999999999999999999", {}},
+    };
+    for (const auto& [word, expected] : cases) {
+        ASSERT_TRUE(Run({"firmware", "7"}).ok);
+        EXPECT_EQ(Run({"firmware", word}).ok, expected.has_value()) << '"' << word << '"';
+        EXPECT_EQ(keyboard.Memory().FWVersion, expected.value_or(7)) << '"' << word << '"';
+    }
+    ASSERT_TRUE(Run({"record", "3", "010", "010:01:0100"}).ok);
+    const MacroKeyInfo& entry = Profile(0).Keys[9];
+    EXPECT_EQ(entry.Events[0].KeyCode, 10);
+    EXPECT_EQ(entry.Events[0].Delay, 100);
 }
 
 TEST_F(ControlTest, FaultsAndBusyTimingAreSet) {
