@@ -9,13 +9,15 @@ cmake_minimum_required(VERSION 3.25)
 set(layers
   "platform|devbridge/DevBridge.h"
   "platform/gui|platform"
+  "platform/sound|platform"
   "settings|platform"
   "settings/json|settings"
   "keyboard|settings platform"
   "suite|settings platform"
   "devbridge|emulator/EmuWire.h settings platform"
   "emulator|keyboard settings/json settings platform"
-  "monitor|keyboard suite settings platform platform/gui"
+  "monitor|keyboard suite settings platform platform/gui platform/sound"
+  "osd|suite settings platform platform/gui"
   "tools/kelmctl|keyboard suite settings/json settings platform"
 )
 

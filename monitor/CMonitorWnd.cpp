@@ -265,7 +265,7 @@ void CMonitorWnd::OnTimer(unsigned id) {
             if (ports_.actions.shortcut != nullptr) ports_.actions.shortcut->TapShortcutKey(lastShortcut_);
             break;
         case TIMER_COUNTDOWN:
-            if (ports_.actions.countdown != nullptr) ports_.actions.countdown->Tick();
+            if (ports_.actions.countdown != nullptr) ports_.actions.countdown->Tick(CurrentSoundVolume());
             break;
         default:
             if (id >= kFirstSoundTimer && id <= kLastSoundTimer) PlaySoundOfTimer(id);

@@ -43,6 +43,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -51,6 +52,7 @@
 #include "keyboard/Clock.h"
 #include "keyboard/KeyboardProtocol.h"
 #include "monitor/DeviceWorkerThread.h"
+#include "monitor/ForegroundRule.h"
 #include "monitor/HostActions.h"
 #include "monitor/MacroPlaybackThread.h"
 #include "monitor/MonitorIds.h"
@@ -84,7 +86,7 @@ struct MonitorPorts {
     std::function<void()> onDestroyed;
 };
 
-class CMonitorWnd final : private IDeviceJobs, private ISetupWindow {
+class CMonitorWnd final : public IProfileSwitching, private IDeviceJobs, private ISetupWindow {
 public:
     static constexpr std::chrono::milliseconds kForegroundPeriod{2000};
     static constexpr std::chrono::milliseconds kFirstReadDelay{200};
@@ -117,6 +119,9 @@ public:
     void OnCommand(std::uint32_t command);
 
     void DispatchDeviceEvent(std::uint32_t id);
+    // The host makes slot current: the keyboard is told through a job, the
+    // block, key repeat and KelmSetup at once; config.ini keeps its value.
+    void SwitchProfile(int slot) override;
 
     int DeviceState() const { return flags_.deviceState.load(); }
     const DeviceFlags& Flags() const { return flags_; }
@@ -168,6 +173,11 @@ private:
     void OnCopyData(const WindowMessage& message);
     void OnRegisteredMessage(const WindowMessage& message);
 
+    // ---- the foreground-program rule's view of the window ----
+    void ReadSettings(const std::function<void(const SettingsRecord&)>& read) override;
+    bool SetupWindowOpen() override;
+    void AnnounceProfileChange(unsigned soundTimer) override;
+
     // ---- keyboard events ----
     void OnKeyboardProfile(int number);
     void OnKeyboardBrightness(int level);
@@ -188,6 +198,8 @@ private:
     void StartSoundTimer(unsigned id);
     void StopSoundTimers();
     void PlaySoundOfTimer(unsigned id);
+    // -1 when no profile is current: the sounds then take their middle level.
+    int CurrentSoundVolume();
 
     // ---- tray, launchers ----
     void UpdateTrayIcon();
@@ -238,6 +250,8 @@ private:
     AmbientLightRecord ambient_{};
 
     std::uint16_t lastShortcut_ = 0;
+    // Shortcut keys pressed and not yet released: key number to word.
+    std::map<int, std::uint16_t> heldShortcuts_;
     bool firstRepeatPending_ = false;
 
     // Tasks posted to the window hold a weak reference: they do nothing

@@ -41,9 +41,10 @@ class ICountdown {
 public:
     virtual ~ICountdown() = default;
     // A key with code 0xBC (start) or 0xBD (stop); phase as in the event.
-    virtual void CountdownKey(int keyNumber, int phase, const MacroKeyInfo& entry) = 0;
+    // soundVolume: the current profile's SoundVolume as stored.
+    virtual void CountdownKey(int keyNumber, int phase, const MacroKeyInfo& entry, int soundVolume) = 0;
     // TIMER_COUNTDOWN fired.
-    virtual void Tick() = 0;
+    virtual void Tick(int soundVolume) = 0;
     // The last five seconds of a countdown: no one-shot sound is started.
     virtual bool IsFinalPhase() const = 0;
 };

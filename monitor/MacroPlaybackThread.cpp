@@ -13,7 +13,10 @@ bool MacroPlaybackThread::Start() {
 
 bool MacroPlaybackThread::PostPlay() { return thread_.PostThreadMessage(MSG_PLAY_MACRO, 0, 0); }
 
-void MacroPlaybackThread::Stop() { thread_.Stop(); }
+void MacroPlaybackThread::Stop() {
+    if (auto* abortable = dynamic_cast<IPlaybackAbort*>(player_)) abortable->AbortPlayback();
+    thread_.Stop();
+}
 
 void MacroPlaybackThread::Handle(const ThreadMessage& message, IMacroPlayer* player) {
     if (message.msg == MSG_PLAY_MACRO && player != nullptr) player->PlayPending();

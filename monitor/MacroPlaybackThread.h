@@ -1,6 +1,8 @@
 // MacroPlaybackThread: plays the macro the window thread has prepared,
 // each time MSG_PLAY_MACRO arrives, until WM_QUIT. A playback that runs at
-// shutdown plays to its end first: the quit is taken between playbacks.
+// shutdown is aborted first when its player can be, so that a macro of
+// many minutes (or of two billion passes) does not hold the monitor's exit
+// and releases what it holds; the quit is taken between playbacks.
 #pragma once
 
 #include "monitor/HostActions.h"
@@ -8,6 +10,13 @@
 #include "platform/WorkerThread.h"
 
 namespace kelm {
+
+// A player whose running playback can be cut short from another thread.
+class IPlaybackAbort {
+public:
+    virtual ~IPlaybackAbort() = default;
+    virtual void AbortPlayback() = 0;
+};
 
 class MacroPlaybackThread {
 public:

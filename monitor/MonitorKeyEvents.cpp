@@ -159,9 +159,21 @@ std::optional<MacroKeyInfo> CMonitorWnd::CurrentKeyEntry(int keyNumber) {
 }
 
 void CMonitorWnd::OnKeyFunction(int keyNumber, int phase) {
+    const HostActions& actions = ports_.actions;
+    // A release ends what its own press started, even when the profile
+    // changed in between: looking the key up again would release another
+    // shortcut, or none, and leave the held keys down and repeating.
+    if (phase != 0) {
+        if (const auto held = heldShortcuts_.find(keyNumber); held != heldShortcuts_.end()) {
+            const std::uint16_t word = held->second;
+            heldShortcuts_.erase(held);
+            KillTimer(TIMER_SHORTCUT_REPEAT);
+            if (actions.shortcut != nullptr) actions.shortcut->ReleaseShortcut(word);
+            return;
+        }
+    }
     const auto entry = CurrentKeyEntry(keyNumber);
     if (!entry) return;
-    const HostActions& actions = ports_.actions;
     switch (entry->FunctionCode) {
         case kFnShortcut:
             lastShortcut_ = ShortcutWord(*entry);
@@ -170,13 +182,15 @@ void CMonitorWnd::OnKeyFunction(int keyNumber, int phase) {
                 if (actions.shortcut != nullptr) actions.shortcut->ReleaseShortcut(lastShortcut_);
             } else {
                 if (actions.shortcut != nullptr) actions.shortcut->PressShortcut(lastShortcut_);
+                heldShortcuts_[keyNumber] = lastShortcut_;
                 firstRepeatPending_ = true;
                 SetTimer(TIMER_SHORTCUT_REPEAT, kShortcutFirstRepeat);
             }
             break;
         case kFnTimer:
         case kFnStopTimer:
-            if (actions.countdown != nullptr) actions.countdown->CountdownKey(keyNumber, phase, *entry);
+            if (actions.countdown != nullptr)
+                actions.countdown->CountdownKey(keyNumber, phase, *entry, CurrentSoundVolume());
             break;
         case kFnMacro:
             if (phase == 0 && actions.macro != nullptr && actions.macro->StartOrAbortMacro(*entry))
@@ -235,6 +249,12 @@ void CMonitorWnd::PlaySoundOfTimer(unsigned id) {
         return std::pair{SoundOfTimer(id, r.CurrentProfile), r.Profiles[r.CurrentProfile].SoundVolume};
     });
     if (sound && sound->first >= 0) ports_.actions.sounds->PlayFeedbackSound(sound->first, sound->second);
+}
+
+int CMonitorWnd::CurrentSoundVolume() {
+    return ReadView([](const SettingsRecord& r) {
+        return IsValidSlot(r.CurrentProfile) ? r.Profiles[r.CurrentProfile].SoundVolume : -1;
+    });
 }
 
 }  // namespace kelm

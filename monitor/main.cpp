@@ -13,17 +13,29 @@
 
 #include "monitor/CMonitorApp.h"
 #include "monitor/CMonitorWnd.h"
+#include "monitor/Countdown.h"
+#include "monitor/DisplayText.h"
+#include "monitor/FeedbackSounds.h"
+#include "monitor/ForegroundRule.h"
+#include "monitor/MacroPlayer.h"
+#include "monitor/MediaControl.h"
 #include "monitor/PactBlocks.h"
 #include "monitor/SessionPorts.h"
 #include "monitor/SettingsBlock.h"
+#include "monitor/ShortcutInput.h"
 #include "monitor/ShutdownSignals.h"
 #include "monitor/SystemPorts.h"
 #include "platform/Debug.h"
 #include "platform/EventLoop.h"
+#include "platform/ForegroundProgram.h"
+#include "platform/InputInjector.h"
+#include "platform/LaunchTarget.h"
+#include "platform/MprisPlayers.h"
 #include "platform/ProcessLauncher.h"
 #include "platform/gui/GuiApplication.h"
 #include "platform/gui/QtMessageLoop.h"
 #include "platform/gui/TrayIcon.h"
+#include "platform/sound/SoundPlayer.h"
 
 namespace kelm {
 namespace {
@@ -60,6 +72,17 @@ int RunMonitor(ProgramLoop program, const PactMessages& pactMessages, bool openS
     SystemClock clock;
     std::optional<QtTrayIcon> tray;
     if (trayIcon != nullptr) tray.emplace(*trayIcon);
+    CanberraSoundPlayer soundPlayer("KelmWatch");
+    FeedbackSounds sounds(soundPlayer, where.programFolder);
+    Countdown countdown(program.timers, sounds);
+    OsdDisplayText displayText(windows, where.ConfigPath());
+    const std::unique_ptr<IInputInjector> injector = CreateInputInjector();
+    std::optional<MacroPlayer> macroPlayer;
+    std::optional<ShortcutInput> shortcutInput;
+    if (injector) {
+        macroPlayer.emplace(*injector, SteadyPlaybackClock());
+        shortcutInput.emplace(*injector, SteadyPlaybackClock());
+    }
 
     MonitorPorts ports{.loop = program.loop,
                        .timers = program.timers,
@@ -75,14 +98,23 @@ int RunMonitor(ProgramLoop program, const PactMessages& pactMessages, bool openS
                        .clock = clock,
                        .tray = tray ? &*tray : nullptr,
                        .where = where,
-                       // Macro playback, shortcuts, the countdown, sounds,
-                       // media players, display texts and the foreground
-                       // rule are not part of this program yet.
                        .actions = HostActions{},
                        .pactMessages = pactMessages,
                        .onDestroyed = program.quit};
+    ports.actions.countdown = &countdown;
+    ports.actions.sounds = &sounds;
+    ports.actions.display = &displayText;
+    ports.actions.macro = macroPlayer ? &*macroPlayer : nullptr;
+    ports.actions.shortcut = shortcutInput ? &*shortcutInput : nullptr;
+    MprisPlayers players(launcher);
+    HostMediaControl media(players, launcher, WorkingFolder());
+    ports.actions.media = &media;
+    X11ForegroundProgram foregroundProgram;
+    ForegroundProfileRule foregroundRule(foregroundProgram);
+    ports.actions.foreground = &foregroundRule;
 
     CMonitorWnd window(std::move(ports), openSetupOnStart);
+    foregroundRule.Attach(window);
     if (trayIcon != nullptr) {
         trayIcon->onLeftButtonDown = [&window] { window.OnSystrayNotify(WM_LBUTTONDOWN); };
         trayIcon->onLeftDoubleClick = [&window] { window.OnSystrayNotify(WM_LBUTTONDBLCLK); };

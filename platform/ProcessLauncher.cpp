@@ -84,7 +84,11 @@ bool SystemLauncher::StartProgram(const std::string& executable, const std::vect
     return Spawn(executable, arguments);
 }
 
-bool SystemLauncher::OpenDocument(const std::string& target) { return !target.empty() && Spawn("xdg-open", {target}); }
+// xdg-open takes every argument that begins with '-' for an option and has
+// no "--" to end them, so such a target is refused, not handed on.
+bool SystemLauncher::OpenDocument(const std::string& target) {
+    return !target.empty() && target.front() != '-' && Spawn("xdg-open", {target});
+}
 
 bool ShellOpen(ProcessLauncher& launcher, const std::string& target, const std::vector<std::string>& arguments) {
     return IsExecutableFile(target) ? launcher.StartProgram(target, arguments) : launcher.OpenDocument(target);

@@ -16,6 +16,8 @@ public:
     virtual bool StartProgram(const std::string& executable, const std::vector<std::string>& arguments) = 0;
     // True when xdg-open started for target; whether a handler exists for
     // it is xdg-open's business, as the desktop's is on the window system.
+    // A target beginning with '-' is refused: xdg-open would read it as an
+    // option (pass an absolute path or an address).
     virtual bool OpenDocument(const std::string& target) = 0;
 };
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/Debug.h"
+#include "platform/SdBus.h"
 
 namespace kelm {
 
@@ -30,24 +31,8 @@ struct BusCloser {
 struct SlotReleaser {
     void operator()(sd_bus_slot* slot) const { sd_bus_slot_unref(slot); }
 };
-struct MessageReleaser {
-    void operator()(sd_bus_message* message) const { sd_bus_message_unref(message); }
-};
 using Bus = std::unique_ptr<sd_bus, BusCloser>;
 using Slot = std::unique_ptr<sd_bus_slot, SlotReleaser>;
-using Message = std::unique_ptr<sd_bus_message, MessageReleaser>;
-
-class BusError {
-public:
-    BusError() = default;
-    ~BusError() { sd_bus_error_free(&error_); }
-    BusError(const BusError&) = delete;
-    BusError& operator=(const BusError&) = delete;
-    sd_bus_error* operator&() { return &error_; }
-
-private:
-    sd_bus_error error_{};  // SD_BUS_ERROR_NULL, which is C only
-};
 
 // The object path of the session to follow, or "" when there is none.
 std::string FindSession(sd_bus* bus) {
@@ -57,7 +42,7 @@ std::string FindSession(sd_bus* bus) {
         // Pid 0: logind takes the caller's own, as it sees it.
         if (sd_bus_call_method(bus, kLogin, kManagerPath, kManager, "GetSessionByPID", &error, &reply, "u",
                                std::uint32_t{0}) >= 0) {
-            const Message owned(reply);
+            const BusMessage owned(reply);
             const char* path = nullptr;
             if (sd_bus_message_read(reply, "o", &path) >= 0) return path;
         }
@@ -67,7 +52,7 @@ std::string FindSession(sd_bus* bus) {
     BusError error;
     sd_bus_message* reply = nullptr;
     if (sd_bus_get_property(bus, kLogin, kOwnUserPath, kUser, "Display", &error, &reply, "(so)") < 0) return "";
-    const Message owned(reply);
+    const BusMessage owned(reply);
     const char* id = nullptr;
     const char* path = nullptr;
     if (sd_bus_message_read(reply, "(so)", &id, &path) < 0 || *id == '\0') return "";

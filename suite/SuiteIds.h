@@ -52,7 +52,14 @@ inline constexpr std::uint32_t MSG_ANSWERS_TRUE_1327 = WM_USER + 303;         //
 inline constexpr std::uint32_t MSG_SETUP_RELOAD = WM_USER + 230;              // 1254
 inline constexpr std::uint32_t MSG_SETUP_PROFILE_CHANGED = WM_USER + 231;     // 1255
 inline constexpr std::uint32_t MSG_SETUP_BRIGHTNESS_CHANGED = WM_USER + 233;  // 1257
+inline constexpr std::uint32_t MSG_OSD_SHOW_TEXT = WM_USER + 300;             // 1324, to KelmOSD
 inline constexpr std::uint32_t MSG_OSD_POSITION = WM_USER + 302;              // 1326, to KelmOSD
+// MSG_OSD_SHOW_TEXT's wParam, as the monitor has always sent it.
+inline constexpr std::uint64_t kOsdShowTextWParam = 50;
+// Where the monitor leaves a display text for KelmOSD: config.ini of the
+// program folder, [OSDData] Message.
+inline constexpr std::string_view kDisplayTextSection = "OSDData";
+inline constexpr std::string_view kDisplayTextKey = "Message";
 
 // Asks a program's main window to come to the front. The window system lets
 // the monitor raise another program's window itself; the message endpoints

@@ -200,6 +200,18 @@ TEST_F(KeyEventsTest, AShortcutKeyPressesRepeatsAndReleases) {
     EXPECT_FALSE(timers.Running(TIMER_SHORTCUT_REPEAT));
 }
 
+TEST_F(KeyEventsTest, AShortcutHeldAcrossAProfileChangeReleasesWhatItPressed) {
+    LoadedKey(0, 9).FunctionCode = kFnShortcut;
+    LoadedKey(0, 9).Events[0] = {0x17, 0x0C, 0};  // Ctrl+Alt+T in profile 1
+    LoadedKey(1, 9).FunctionCode = kFnMacro;      // something else in profile 2
+    CreateAndSettle();
+    Event(EVT_KEY_FUNCTION, 10);
+    Event(EVT_PROFILE, 2);
+    Event(EVT_KEY_FUNCTION_ALSO, 0x010A);
+    EXPECT_TRUE(log.Has("ReleaseShortcut " + std::to_string(0x0C17)));
+    EXPECT_FALSE(timers.Running(TIMER_SHORTCUT_REPEAT));
+}
+
 TEST_F(KeyEventsTest, ReleasingAShortcutBeforeOneSecondRepeatsNothing) {
     LoadedKey(0, 0).FunctionCode = kFnShortcut;
     LoadedKey(0, 0).Events[0] = {0x04, 0x01, 0};

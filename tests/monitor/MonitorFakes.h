@@ -483,11 +483,11 @@ public:
     void PressShortcut(std::uint16_t word) override { log_.Add("PressShortcut " + std::to_string(word)); }
     void ReleaseShortcut(std::uint16_t word) override { log_.Add("ReleaseShortcut " + std::to_string(word)); }
     void TapShortcutKey(std::uint16_t word) override { log_.Add("TapShortcut " + std::to_string(word)); }
-    void CountdownKey(int key, int phase, const MacroKeyInfo& entry) override {
+    void CountdownKey(int key, int phase, const MacroKeyInfo& entry, int /*soundVolume*/) override {
         log_.Add("Countdown " + std::to_string(key) + " " + std::to_string(phase) + " " +
                  std::to_string(entry.FunctionCode));
     }
-    void Tick() override { log_.Add("CountdownTick"); }
+    void Tick(int /*soundVolume*/) override { log_.Add("CountdownTick"); }
     bool IsFinalPhase() const override { return finalPhase; }
     void PlayFeedbackSound(int number, int volume) override {
         log_.Add("Sound " + std::to_string(number) + " " + std::to_string(volume));

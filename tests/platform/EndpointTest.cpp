@@ -11,6 +11,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <future>
+#include <map>
 #include <mutex>
 #include <thread>
 
@@ -353,18 +354,18 @@ TEST_F(EndpointTest, SendToAHungWindowGivesUpAfterItsWait) {
 
 TEST_F(EndpointTest, ADeferredReplyLetsTheWindowGoOnAndReachesItsSenderLater) {
     std::mutex held;
-    std::vector<DeferredReply> replies;
+    std::map<std::int64_t, DeferredReply> replies;  // by the sender's lParam
     endpoint_ = WindowEndpoint::Create(*loop_, kTitle, [&](const WindowMessage& m) -> std::int64_t {
         if (m.msg == 1) {
             const std::lock_guard lock(held);
-            replies.push_back(endpoint_->DeferReply());
+            replies[m.lParam] = endpoint_->DeferReply();
         }
         return 7;  // not what a deferring handler's sender gets
     });
     ASSERT_TRUE(endpoint_);
     StartLoop();
-    auto first = std::async(std::launch::async, [] { return SendMessage(kTitle, 1, 0, 0); });
-    auto dropped = std::async(std::launch::async, [] { return SendMessage(kTitle, 1, 0, 0); });
+    auto answered = std::async(std::launch::async, [] { return SendMessage(kTitle, 1, 0, 1); });
+    auto dropped = std::async(std::launch::async, [] { return SendMessage(kTitle, 1, 0, 2); });
     const auto deferred = [&](std::size_t count) {
         for (int i = 0; i < 500; ++i) {
             {
@@ -376,20 +377,20 @@ TEST_F(EndpointTest, ADeferredReplyLetsTheWindowGoOnAndReachesItsSenderLater) {
         return false;
     };
     ASSERT_TRUE(deferred(2));
-    // Meanwhile the window answers everybody else, a posted message defers nothing.
+    // Meanwhile the window answers everybody else; a posted message defers
+    // nothing.
     EXPECT_EQ(SendMessage(kTitle, 2, 0, 0), 7);
-    EXPECT_TRUE(PostMessage(kTitle, 1, 0, 0));
+    EXPECT_TRUE(PostMessage(kTitle, 1, 0, 3));
     ASSERT_TRUE(deferred(3));
     {
         const std::lock_guard lock(held);
-        ASSERT_EQ(replies.size(), 3u);
-        EXPECT_FALSE(replies[2]) << "a posted message has nobody to answer";
-        // Answered from another thread, as a worker does; the second is
+        EXPECT_FALSE(replies[3]) << "a posted message has nobody to answer";
+        // Answered from another thread, as a worker does; the other is
         // dropped unanswered, which answers 0.
-        std::thread([reply = std::move(replies[0])]() mutable { reply.Send(42); }).join();
-        replies[1] = DeferredReply();
+        std::thread([reply = std::move(replies[1])]() mutable { reply.Send(42); }).join();
+        replies[2] = DeferredReply();
     }
-    EXPECT_EQ(first.get(), 42);
+    EXPECT_EQ(answered.get(), 42);
     EXPECT_EQ(dropped.get(), 0);
 }
 

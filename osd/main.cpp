@@ -1,0 +1,54 @@
+// KelmOSD: shows the display texts that KelmWatch is handed, as a small
+// window above everything else, under the title "VELDAN Kelm Keyboard OSD".
+// KelmWatch starts it, tells it where to show and when there is a text, and
+// closes it when it shuts down. One runs per session.
+#include <QApplication>
+#include <cstdio>
+#include <memory>
+
+#include "osd/OsdController.h"
+#include "osd/OsdWindow.h"
+#include "platform/WindowEndpoint.h"
+#include "platform/gui/GuiApplication.h"
+#include "platform/gui/QtMessageLoop.h"
+#include "settings/ConfigFile.h"
+#include "settings/IniFile.h"
+#include "settings/StoreLocation.h"
+#include "suite/SuiteIds.h"
+
+namespace kelm {
+namespace {
+
+int Main(int argc, char** argv) {
+    const std::unique_ptr<QCoreApplication> application = CreateApplication(argc, argv);
+    if (!HasDisplay()) {
+        std::fprintf(stderr, "KelmOSD: there is no display to show texts on\n");
+        return 1;
+    }
+    QApplication::setQuitOnLastWindowClosed(false);
+    const StoreLocation where = StoreLocation::FromEnvironment();
+
+    OsdWindow window;
+    // Where the monitor would say, until it says so.
+    OsdSetting osd{};
+    DefaultOsdSetting(osd);
+    ReadOsdSetting(where, osd);
+    window.MoveTo(osd.PositionX, osd.PositionY);
+
+    QtMessageLoop loop;
+    OsdController controller(
+        window, loop,
+        [&where] { return IniFile(where.ConfigPath()).ReadString(kDisplayTextSection, kDisplayTextKey, ""); },
+        [] { QCoreApplication::quit(); });
+    loop.SetTimerHandler([&controller](unsigned id) { controller.OnTimer(id); });
+    const auto endpoint = WindowEndpoint::Create(
+        loop, kOsdTitle, [&controller](const WindowMessage& message) { return controller.WindowProc(message); });
+    // Another KelmOSD already shows the texts.
+    if (!endpoint) return 0;
+    return QCoreApplication::exec();
+}
+
+}  // namespace
+}  // namespace kelm
+
+int main(int argc, char** argv) { return kelm::Main(argc, argv); }
