@@ -6,6 +6,8 @@
 // arrival against the schedule (counted from the first event's arrival),
 // p50, p99 and max, and the drift of the last event; then the ratios of the
 // sleeping player's figures to the MacroPlayer's.
+// The time each event leaves the player is noted too, which splits the
+// player's lateness from the display's delivery.
 //   macro_timing [ROUNDS]   (default 3; exits 77 without Xvfb)
 #include <algorithm>
 #include <chrono>
@@ -57,6 +59,22 @@ std::vector<double> ScheduleMs(const MacroKeyInfo& entry) {
     return due;
 }
 
+// Notes when each event leaves the player, so the figures split the
+// player's own lateness from the display's delivery.
+class TimedInjector final : public IInputInjector {
+public:
+    explicit TimedInjector(IInputInjector& inner) : inner_(inner) {}
+    void KeyDown(std::uint16_t code) override { Note(), inner_.KeyDown(code); }
+    void KeyUp(std::uint16_t code) override { Note(), inner_.KeyUp(code); }
+    void ButtonDown(MouseButton button) override { Note(), inner_.ButtonDown(button); }
+    void ButtonUp(MouseButton button) override { Note(), inner_.ButtonUp(button); }
+    std::vector<std::chrono::steady_clock::time_point> sent;
+
+private:
+    void Note() { sent.push_back(std::chrono::steady_clock::now()); }
+    IInputInjector& inner_;
+};
+
 void SleepingPlayer(IInputInjector& injector, const MacroKeyInfo& entry) {
     for (int i = 0; i < kEvents; ++i) {
         const MacroEvent& event = entry.Events[i];
@@ -65,40 +83,53 @@ void SleepingPlayer(IInputInjector& injector, const MacroKeyInfo& entry) {
     }
 }
 
-struct Figures {
-    std::vector<double> errorsMs;  // every event of every round
-    std::vector<double> driftsMs;  // the last event of each round
+// Errors of one player: every event of every round, and the last event of
+// each round (the drift).
+struct Errors {
+    std::vector<double> allMs;
+    std::vector<double> lastMs;
 
-    double Percentile(double p) const {
-        std::vector<double> sorted = errorsMs;
-        std::sort(sorted.begin(), sorted.end());
-        return sorted[static_cast<std::size_t>(p * static_cast<double>(sorted.size() - 1))];
+    void Add(const std::vector<std::chrono::steady_clock::time_point>& at, const std::vector<double>& due) {
+        for (int i = 0; i < kEvents; ++i) {
+            const double error = Milliseconds(at[i] - at[0]).count() - due[i];
+            allMs.push_back(error);
+            if (i == kEvents - 1) lastMs.push_back(error);
+        }
     }
-    double Max() const { return *std::max_element(errorsMs.begin(), errorsMs.end()); }
-    double Drift() const {
-        std::vector<double> sorted = driftsMs;
-        std::sort(sorted.begin(), sorted.end());
-        return sorted[sorted.size() / 2];
+    double Percentile(double p) const {
+        return Sorted(allMs)[static_cast<std::size_t>(p * static_cast<double>(allMs.size() - 1))];
+    }
+    double Max() const { return Sorted(allMs).back(); }
+    double Drift() const { return Sorted(lastMs)[lastMs.size() / 2]; }
+
+private:
+    static std::vector<double> Sorted(std::vector<double> values) {
+        std::sort(values.begin(), values.end());
+        return values;
     }
 };
 
-bool Measure(test::TestClientWindow& client, const std::vector<double>& due, const std::function<void()>& play,
-             Figures& figures) {
+struct Figures {
+    Errors arrived;  // at the window
+    Errors sent;     // leaving the player
+};
+
+bool Measure(test::TestClientWindow& client, TimedInjector& timed, const std::vector<double>& due,
+             const std::function<void()>& play, Figures& figures) {
     client.Clear();
+    timed.sent.clear();
     play();
-    if (!client.WaitForEvents(kEvents, 10s)) return false;
-    const auto events = client.Events();
-    for (int i = 0; i < kEvents; ++i) {
-        const double error = Milliseconds(events[i].at - events[0].at).count() - due[i];
-        figures.errorsMs.push_back(error);
-        if (i == kEvents - 1) figures.driftsMs.push_back(error);
-    }
+    if (!client.WaitForEvents(kEvents, 10s) || timed.sent.size() != static_cast<std::size_t>(kEvents)) return false;
+    std::vector<std::chrono::steady_clock::time_point> arrived;
+    for (const auto& event : client.Events()) arrived.push_back(event.at);
+    figures.arrived.Add(arrived, due);
+    figures.sent.Add(timed.sent, due);
     return true;
 }
 
-void Print(const char* name, const Figures& f) {
-    std::printf("%-22s p50 %7.3f ms   p99 %7.3f ms   max %7.3f ms   drift of the last event %8.3f ms\n", name,
-                f.Percentile(0.5), f.Percentile(0.99), f.Max(), f.Drift());
+void Print(const char* name, const Errors& e) {
+    std::printf("%-32s p50 %7.3f ms   p99 %7.3f ms   max %7.3f ms   drift of the last event %8.3f ms\n", name,
+                e.Percentile(0.5), e.Percentile(0.99), e.Max(), e.Drift());
 }
 
 }  // namespace
@@ -118,28 +149,33 @@ int main(int argc, char** argv) {
     }
     const auto entry = BenchMacro();
     const auto due = ScheduleMs(*entry);
-    MacroPlayer player(*injector, SteadyPlaybackClock());
+    TimedInjector timed(*injector);
+    MacroPlayer player(timed, SteadyPlaybackClock());
 
     Figures scheduled, sleeping;
     const auto playScheduled = [&] {
         player.StartOrAbortMacro(*entry);
         player.PlayPending();
     };
-    const auto playSleeping = [&] { SleepingPlayer(*injector, *entry); };
+    const auto playSleeping = [&] { SleepingPlayer(timed, *entry); };
     // The two take turns, so a change in the machine's load reaches both.
     for (int round = 0; round < rounds; ++round) {
-        if (!Measure(*client, due, playScheduled, scheduled) || !Measure(*client, due, playSleeping, sleeping)) {
+        if (!Measure(*client, timed, due, playScheduled, scheduled) ||
+            !Measure(*client, timed, due, playSleeping, sleeping)) {
             std::fprintf(stderr, "macro_timing: events went missing\n");
             return 1;
         }
     }
     std::printf("macro of %d events, delays 1..50 ms, %.0f ms long; %d rounds; error = arrival - schedule\n", kEvents,
                 due.back() + entry->Events[kEvents - 1].Delay, rounds);
-    Print("MacroPlayer (deadlines)", scheduled);
-    Print("sleep after each event", sleeping);
-    std::printf("ratio sleeping / MacroPlayer: p50 %.1f, p99 %.1f, max %.1f, drift %.1f\n",
-                sleeping.Percentile(0.5) / scheduled.Percentile(0.5),
-                sleeping.Percentile(0.99) / scheduled.Percentile(0.99), sleeping.Max() / scheduled.Max(),
-                sleeping.Drift() / scheduled.Drift());
+    Print("MacroPlayer (deadlines), arrived", scheduled.arrived);
+    Print("MacroPlayer (deadlines), sent", scheduled.sent);
+    Print("sleep after each event, arrived", sleeping.arrived);
+    Print("sleep after each event, sent", sleeping.sent);
+    const Errors& a = scheduled.arrived;
+    const Errors& b = sleeping.arrived;
+    std::printf("ratio sleeping / MacroPlayer (arrived): p50 %.1f, p99 %.1f, max %.1f, drift %.1f\n",
+                b.Percentile(0.5) / a.Percentile(0.5), b.Percentile(0.99) / a.Percentile(0.99), b.Max() / a.Max(),
+                b.Drift() / a.Drift());
     return 0;
 }

@@ -8,10 +8,10 @@
 #include <filesystem>
 #include <thread>
 
-#include "suite/SuiteIds.h"
 #include "platform/WindowClient.h"
 #include "settings/ConfigFile.h"
 #include "settings/StructCodec.h"
+#include "suite/SuiteIds.h"
 #include "tests/support/Programs.h"
 
 namespace kelm::bench {
@@ -42,16 +42,17 @@ void Stop(pid_t& pid) {
 
 }  // namespace
 
-std::unique_ptr<MonitorRun> MonitorRun::Start(const std::string& programFolder, std::string& error) {
+std::unique_ptr<MonitorRun> MonitorRun::Start(const std::string& programFolder, std::string& error,
+                                              const std::string& display) {
     std::unique_ptr<MonitorRun> run(new MonitorRun(programFolder));
-    if (!run->StartPrograms(error)) return nullptr;
+    if (!run->StartPrograms(error, display)) return nullptr;
     return run;
 }
 
-bool MonitorRun::StartPrograms(std::string& error) {
+bool MonitorRun::StartPrograms(std::string& error, const std::string& display) {
     const std::string home = folder_ / "program";
     const std::string runtime = folder_ / "run";
-    const std::string socket = folder_ / "emu.sock";
+    const std::string socket = EmuSocket();
     const std::string state = folder_ / "emu.state";
     std::filesystem::create_directories(home + "/config");
     ::mkdir(runtime.c_str(), 0700);
@@ -70,7 +71,10 @@ bool MonitorRun::StartPrograms(std::string& error) {
     ::setenv("KELM_HOME", home.c_str(), 1);
     ::setenv("KELM_DEVICE", ("emu:" + socket).c_str(), 1);
     ::unsetenv("KELM_DEBUG");
-    ::unsetenv("DISPLAY");
+    if (display.empty())
+        ::unsetenv("DISPLAY");
+    else
+        ::setenv("DISPLAY", display.c_str(), 1);
     ::unsetenv("WAYLAND_DISPLAY");
 
     emu_ = test::Spawn({programFolder_ + "/KelmEmu", "--state", state, "--socket", socket}, folder_ / "emu.log");

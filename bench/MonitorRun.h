@@ -4,7 +4,8 @@
 // settings files agreeing on their synchronisation stamp (so the start-up
 // read-back is short), and no display. Start returns once that read-back is
 // over; the destructor stops KelmWatch first (it tells the keyboard that the
-// host is gone), then KelmEmu, and removes the folder.
+// host is gone), then KelmEmu, and removes the folder. Given a display,
+// KelmWatch types its host actions into it.
 #pragma once
 
 #include <sys/types.h>
@@ -21,12 +22,14 @@ namespace kelm::bench {
 class MonitorRun {
 public:
     // nullptr, with the reason in error, when either program does not come up.
-    static std::unique_ptr<MonitorRun> Start(const std::string& programFolder, std::string& error);
+    static std::unique_ptr<MonitorRun> Start(const std::string& programFolder, std::string& error,
+                                             const std::string& display = "");
     ~MonitorRun();
     MonitorRun(const MonitorRun&) = delete;
     MonitorRun& operator=(const MonitorRun&) = delete;
 
     pid_t Monitor() const { return monitor_; }
+    std::string EmuSocket() const { return folder_ / "emu.sock"; }
     // `KelmEmu ctl words...`: its output, "" when it failed.
     std::string Ctl(const std::vector<std::string>& words);
     // Another program started the way KelmWatch was (same environment, its
@@ -35,7 +38,7 @@ public:
 
 private:
     explicit MonitorRun(std::string programFolder) : programFolder_(std::move(programFolder)) {}
-    bool StartPrograms(std::string& error);
+    bool StartPrograms(std::string& error, const std::string& display);
 
     std::string programFolder_;
     test::TempFolder folder_;

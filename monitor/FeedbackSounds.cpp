@@ -3,6 +3,8 @@
 #include <array>
 #include <utility>
 
+#include "platform/Debug.h"
+
 namespace kelm {
 
 namespace {
@@ -48,8 +50,9 @@ void FeedbackSounds::PlayFeedbackSound(int number, int soundVolume) {
         player_.Stop();
         return;
     }
-    player_.Play(programFolder_ + "Wave/Volume-" + std::to_string(FeedbackSoundLevel(soundVolume)) + "/" +
-                 std::string(file));
+    const std::string wave = "Wave/Volume-" + std::to_string(FeedbackSoundLevel(soundVolume)) + "/" + std::string(file);
+    DebugOutput("PlayFeedbackSound: %s\n", wave.c_str());
+    player_.Play(programFolder_ + wave);
 }
 
 }  // namespace kelm

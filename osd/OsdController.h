@@ -2,11 +2,18 @@
 // has stored a display text in config.ini ([OSDData] Message), 1326 with
 // the display position, and WM_CLOSE when it shuts down. A text stays up
 // for kShowTime; a newer one replaces it and starts that time again.
+//
+// The monitor tells the display nothing of profile changes, yet a gamer
+// who switches profiles wants to see which one is on. KelmOSD therefore
+// looks at the monitor's shared block every kProfileLookInterval and shows
+// the profile when the slot changes. The first slot it sees after a start
+// (or after the monitor was away) is where things stand, not a change.
 #pragma once
 
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "platform/MessageLoop.h"
@@ -35,27 +42,47 @@ struct OsdPosition {
 // primary one lies at negative coordinates).
 OsdPosition OsdPositionFromParam(std::int64_t lParam);
 
+struct ProfileGlance {
+    int slot = -1;     // 0..4
+    std::string name;  // the profile's name, 8-bit text
+};
+
+// "Profile 2: Race"; the number alone when the profile has no name.
+std::string ProfileText(const ProfileGlance& profile);
+
 class OsdController {
 public:
     static constexpr unsigned TIMER_HIDE_TEXT = 1;
+    static constexpr unsigned TIMER_LOOK_AT_PROFILE = 2;
     static constexpr std::chrono::milliseconds kShowTime{4000};
+    static constexpr std::chrono::milliseconds kProfileLookInterval{250};
 
-    // readText: the stored display text, "" when there is none.
-    OsdController(IOsdView& view, TimerService& timers, std::function<std::string()> readText,
-                  std::function<void()> quit)
-        : view_(view), timers_(timers), readText_(std::move(readText)), quit_(std::move(quit)) {}
+    struct Sources {
+        // The stored display text, "" when there is none.
+        std::function<std::string()> readText;
+        // The monitor's current profile; nothing while no monitor runs.
+        std::function<std::optional<ProfileGlance>()> readProfile;
+    };
 
+    OsdController(IOsdView& view, TimerService& timers, Sources sources, std::function<void()> quit)
+        : view_(view), timers_(timers), sources_(std::move(sources)), quit_(std::move(quit)) {}
+
+    // Starts looking at the profile.
+    void Start();
     std::int64_t WindowProc(const WindowMessage& message);
     void OnTimer(unsigned id);
 
 private:
     void ShowStoredText();
+    void Show(const std::string& text);
+    void LookAtProfile();
 
     IOsdView& view_;
     TimerService& timers_;
-    std::function<std::string()> readText_;
+    Sources sources_;
     std::function<void()> quit_;
     bool closed_ = false;
+    std::optional<int> lastSlot_;
 };
 
 }  // namespace kelm

@@ -1,5 +1,6 @@
 // KelmOSD: shows the display texts that KelmWatch is handed, as a small
-// window above everything else, under the title "VELDAN Kelm Keyboard OSD".
+// window above everything else, under the title "VELDAN Kelm Keyboard OSD",
+// and the profile when the keyboard changes it.
 // KelmWatch starts it, tells it where to show and when there is a text, and
 // closes it when it shuts down. One runs per session.
 #include <QApplication>
@@ -14,6 +15,7 @@
 #include "settings/ConfigFile.h"
 #include "settings/IniFile.h"
 #include "settings/StoreLocation.h"
+#include "suite/SharedSettings.h"
 #include "suite/SuiteIds.h"
 
 namespace kelm {
@@ -36,15 +38,24 @@ int Main(int argc, char** argv) {
     window.MoveTo(osd.PositionX, osd.PositionY);
 
     QtMessageLoop loop;
-    OsdController controller(
-        window, loop,
+    SharedSettings block;
+    OsdController::Sources sources{
         [&where] { return IniFile(where.ConfigPath()).ReadString(kDisplayTextSection, kDisplayTextKey, ""); },
-        [] { QCoreApplication::quit(); });
+        // The block lives only while the monitor runs: opened anew after it
+        // was away.
+        [&block]() -> std::optional<ProfileGlance> {
+            ProfileGlance profile;
+            if (block.ReadCurrentProfile(profile.slot, profile.name)) return profile;
+            if (!block.Open() || !block.ReadCurrentProfile(profile.slot, profile.name)) return std::nullopt;
+            return profile;
+        }};
+    OsdController controller(window, loop, std::move(sources), [] { QCoreApplication::quit(); });
     loop.SetTimerHandler([&controller](unsigned id) { controller.OnTimer(id); });
     const auto endpoint = WindowEndpoint::Create(
         loop, kOsdTitle, [&controller](const WindowMessage& message) { return controller.WindowProc(message); });
     // Another KelmOSD already shows the texts.
     if (!endpoint) return 0;
+    controller.Start();
     return QCoreApplication::exec();
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "settings/Text.h"
 #include "suite/SuiteIds.h"
 
 namespace kelm {
@@ -16,6 +17,16 @@ bool SharedSettings::Read(SettingsRecord& record) {
     const NamedMutexLock lock(mutex_);
     if (lock.Result() != LockResult::Acquired) return false;
     std::memcpy(&record, block_.Data(), sizeof record);
+    return true;
+}
+
+bool SharedSettings::ReadCurrentProfile(int& slot, std::string& name) {
+    const NamedMutexLock lock(mutex_);
+    if (lock.Result() != LockResult::Acquired) return false;
+    const auto* record = static_cast<const SettingsRecord*>(block_.Data());
+    if (!IsValidSlot(record->CurrentProfile)) return false;
+    slot = record->CurrentProfile;
+    name = std::string(FieldText(record->Profiles[slot].ProFileName));
     return true;
 }
 

@@ -64,7 +64,9 @@ protected:
     FakeView view;
     std::string stored = "Hello";
     int quits = 0;
-    OsdController controller{view, timers, [this] { return stored; }, [this] { ++quits; }};
+    std::optional<ProfileGlance> profile;
+    OsdController controller{
+        view, timers, {[this] { return stored; }, [this] { return profile; }}, [this] { ++quits; }};
 };
 
 TEST_F(OsdControllerTest, ATextShowsForItsTimeAndANewerOneStartsItAgain) {
@@ -108,6 +110,40 @@ TEST_F(OsdControllerTest, PositionMovesTheWindowAndCloseEndsTheProgram) {
     Post(WM_CLOSE);
     EXPECT_FALSE(view.visible);
     EXPECT_EQ(quits, 1);
+}
+
+TEST_F(OsdControllerTest, AProfileChangeShowsTheProfileButWhatIsFoundAtFirstDoesNot) {
+    const milliseconds look = OsdController::kProfileLookInterval;
+    profile = ProfileGlance{0, "Default1"};
+    controller.Start();
+    timers.Advance(look);
+    EXPECT_FALSE(view.visible);
+
+    profile = ProfileGlance{1, "Race"};
+    timers.Advance(look);
+    EXPECT_TRUE(view.visible);
+    EXPECT_EQ(view.shown, "Profile 2: Race");
+    timers.Advance(OsdController::kShowTime);
+    EXPECT_FALSE(view.visible);
+
+    // A renamed profile is no change of profile.
+    profile->name = "Rally";
+    timers.Advance(look);
+    EXPECT_FALSE(view.visible);
+
+    // The monitor goes and comes back on another slot: where it stands now,
+    // not a change.
+    profile.reset();
+    timers.Advance(look);
+    profile = ProfileGlance{4, ""};
+    timers.Advance(look);
+    EXPECT_FALSE(view.visible);
+    profile->slot = 2;
+    timers.Advance(look);
+    EXPECT_EQ(view.shown, "Profile 3");
+
+    Post(WM_CLOSE);
+    EXPECT_FALSE(timers.Running(OsdController::TIMER_LOOK_AT_PROFILE));
 }
 
 }  // namespace

@@ -8,7 +8,11 @@
 #include <memory>
 #include <optional>
 
+#include "platform/NamedMutex.h"
+#include "platform/SharedMapping.h"
 #include "platform/WindowClient.h"
+#include "settings/SettingsRecord.h"
+#include "settings/Text.h"
 #include "suite/SuiteIds.h"
 #include "tests/monitor/Eventually.h"
 #include "tests/platform/TestServer.h"
@@ -139,6 +143,24 @@ TEST_F(OsdDisplayTest, TheTextAppearsWhereTheMonitorSaysAndTheProgramEndsOnClose
     osd_ = -1;
     EXPECT_FALSE(FindWindow(kOsdTitle));
     EXPECT_FALSE(FindOsd(d));
+}
+
+TEST_F(OsdDisplayTest, AProfileChangeInTheMonitorsBlockIsShown) {
+    // The block as the monitor holds it, made after KelmOSD started.
+    NamedMutex mutex = NamedMutex::Create(kSettingsBlockMutexName);
+    SharedMapping block = SharedMapping::Create(kSettingsBlockName, kSettingsBlockSize);
+    ASSERT_TRUE(mutex && block);
+    auto* record = static_cast<SettingsRecord*>(block.Data());
+    record->CurrentProfile = 0;
+    CopyField(record->Profiles[1].ProFileName, "Race");
+    // Where things stand is not a change: nothing shows.
+    EXPECT_FALSE(Eventually([&] { return FindOsd(display_.get()).has_value(); }, 1000));
+
+    {
+        const NamedMutexLock lock(mutex);
+        record->CurrentProfile = 1;
+    }
+    ASSERT_TRUE(Eventually([&] { return FindOsd(display_.get()).has_value(); }, 5000));
 }
 
 }  // namespace
