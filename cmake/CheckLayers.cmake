@@ -18,6 +18,9 @@ set(layers
   "emulator|keyboard settings/json settings platform"
   "monitor|keyboard suite settings platform platform/gui platform/sound"
   "osd|suite settings platform platform/gui"
+  "skin|"
+  "setup/texts|settings platform"
+  "setup|setup/texts skin keyboard suite settings platform platform/gui"
   "tools/kelmctl|keyboard suite settings/json settings platform"
 )
 
