@@ -4,12 +4,11 @@
 #include "settings/ProfileFile.h"
 #include "settings/SettingsStore.h"
 #include "settings/Text.h"
+#include "setup/texts/TextIds.h"
 
 namespace kelm {
 
 namespace {
-
-constexpr int kLanguageCount = 17;
 
 // text cut to at most limit bytes without splitting a UTF-8 character, so
 // a long name typed in the window never ends in half a letter.

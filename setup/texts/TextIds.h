@@ -1,0 +1,146 @@
+// The numbers of the configuration program's texts, which are the keys of
+// the per-language help files (help/<Language>_help.ini, section [Strings]).
+//
+// Numbers below 1100 are the ones the keyboard's help libraries have always
+// used, so that translations made for them stay valid; the program's other
+// texts take 1100 to 1299. These are text numbers only: they share nothing
+// with the menu command numbers of the key-assignment pages, some of which
+// look alike.
+//
+// Texts holding "%d" take a number through WithNumber (LanguageTexts.h).
+#pragma once
+
+#include <array>
+
+namespace kelm {
+
+// One list, expanded below into the enumeration and into the table of every
+// id, so the table cannot miss a text. X(name, number).
+#define KELM_SETUP_TEXT_LIST(X)                                                       \
+    /* Key-assignment pages: tooltips of the slots and of the macro manager button */ \
+    X(kMacroKeySlotTip, 1006) /* M1-M5 slots */                                       \
+    X(kThumbKeySlotTip, 1007) /* T1-T3 slots */                                       \
+    X(kCapsLockSlotTip, 1008) /* CapsLk slot */                                       \
+    X(kDuoLayerSlotTip, 1010) /* the DuoLayer slots EM1-EM5, ET1-ET3, ECapsLk */      \
+    X(kHotGridSlotTip, 1035)  /* each Hot Grid slot */                                \
+    X(kMacroManagerTip, 1037) /* "Macro Manager" button of every page */              \
+    /* Advanced page: tooltips shown in the help line, and the Reset caption */       \
+    X(kRepeatDelayTip, 1045)                                                          \
+    X(kRepeatRateTip, 1046)                                                           \
+    X(kRepeatTestTip, 1047)                                                           \
+    X(kBrightnessTip, 1048)                                                           \
+    X(kDimmerTip, 1049)                                                               \
+    X(kTimeOutTip, 1050)                                                              \
+    X(kSwitchableKeysTip, 1051) /* the six switchable key buttons */                  \
+    X(kSoundVolumeTip, 1052)                                                          \
+    X(kSoundProfileSwitchTip, 1053)                                                   \
+    X(kSoundLiveRecordingTip, 1054)                                                   \
+    X(kResetTip, 1055)                                                                \
+    X(kResetCaption, 1056)                                                            \
+    /* Update page: the five button captions, in layout order */                      \
+    X(kUpdateButton, 1059)                                                            \
+    X(kHelpButton, 1060)                                                              \
+    X(kEmailButton, 1061)                                                             \
+    X(kSupportFormButton, 1062)                                                       \
+    X(kFeedbackButton, 1063)                                                          \
+    /* Main window: captions of the tabs and buttons */                               \
+    X(kTabMain, 1100)                                                                 \
+    X(kTabHotGrid, 1101)                                                              \
+    X(kTabMediaF, 1102)                                                               \
+    X(kTabAdvanced, 1103)                                                             \
+    X(kTabUpdate, 1104)                                                               \
+    X(kCreateButton, 1105)                                                            \
+    X(kLoadButton, 1106)                                                              \
+    X(kSaveButton, 1107)                                                              \
+    X(kEditButton, 1108)                                                              \
+    X(kOkButton, 1109) /* also the OK of every dialog */                              \
+    X(kApplyButton, 1110)                                                             \
+    X(kCancelButton, 1111) /* also the Cancel of every dialog */                      \
+    X(kSlotButton, 1112)   /* %d: slot 1..5 */                                        \
+    /* Main window: tooltips */                                                       \
+    X(kTabMainTip, 1120)                                                              \
+    X(kTabHotGridTip, 1121)                                                           \
+    X(kTabMediaFTip, 1122)                                                            \
+    X(kTabAdvancedTip, 1123)                                                          \
+    X(kTabUpdateTip, 1124)                                                            \
+    X(kCreateTip, 1125)                                                               \
+    X(kLoadTip, 1126)                                                                 \
+    X(kSaveTip, 1127)                                                                 \
+    X(kEditTip, 1128)                                                                 \
+    X(kSlotButtonTip, 1129) /* %d: slot 1..5 */                                       \
+    X(kSlotNameTip, 1130)   /* %d: slot 1..5 */                                       \
+    X(kWindowsProfileTip, 1131)                                                       \
+    X(kLanguageTip, 1132)                                                             \
+    X(kMinimizeTip, 1133)                                                             \
+    X(kExitTip, 1134)                                                                 \
+    X(kOkTip, 1135)                                                                   \
+    X(kApplyTip, 1136)                                                                \
+    X(kCancelTip, 1137)                                                               \
+    /* Dialogs of the main window and of the Advanced page */                         \
+    X(kWindowsProfileQuestion, 1140) /* %d: slot 1..5 */                              \
+    X(kCreateProfileTitle, 1141)                                                      \
+    X(kEditProfileTitle, 1142)                                                        \
+    X(kProfileNameLabel, 1143)                                                        \
+    X(kGameProgramsLabel, 1144)                                                       \
+    X(kGameProgramsHint, 1145)                                                        \
+    X(kBrowseTip, 1146)                                                               \
+    X(kResetQuestion, 1147)                                                           \
+    /* Update page labels and the main window's messages */                           \
+    X(kFirmwareVersionLabel, 1160)                                                    \
+    X(kProgramVersionLabel, 1161)                                                     \
+    X(kSavedWithoutMonitor, 1162)                                                     \
+    X(kSharedBlockError, 1163)                                                        \
+    /* Dimmer menu of the Advanced page, DimmerOption 0..5 */                         \
+    X(kDimmerOff, 1180)                                                               \
+    X(kDimmer20, 1181)                                                                \
+    X(kDimmer40, 1182)                                                                \
+    X(kDimmer60, 1183)                                                                \
+    X(kDimmer80, 1184)                                                                \
+    X(kDimmer100, 1185)                                                               \
+    /* Language chooser: each language named in itself, by language index; the    */  \
+    /* same in every language, so only the English file holds them               */   \
+    X(kLanguageDanish, 1200)                                                          \
+    X(kLanguageEnglish, 1201)                                                         \
+    X(kLanguageFinnish, 1202)                                                         \
+    X(kLanguageFrench, 1203)                                                          \
+    X(kLanguageGerman, 1204)                                                          \
+    X(kLanguageItalian, 1205)                                                         \
+    X(kLanguageJapanese, 1206)                                                        \
+    X(kLanguageKorean, 1207)                                                          \
+    X(kLanguagePolish, 1208)                                                          \
+    X(kLanguageRussian, 1209)                                                         \
+    X(kLanguageSimplChinese, 1210)                                                    \
+    X(kLanguageSpanish, 1211)                                                         \
+    X(kLanguageSwedish, 1212)                                                         \
+    X(kLanguageThai, 1213)                                                            \
+    X(kLanguageTradChinese, 1214)                                                     \
+    X(kLanguageTurkish, 1215)                                                         \
+    X(kLanguageVietnamese, 1216)
+
+enum class TextId : int {
+#define KELM_TEXT_ID_ENUMERATOR(name, number) name = number,
+    KELM_SETUP_TEXT_LIST(KELM_TEXT_ID_ENUMERATOR)
+#undef KELM_TEXT_ID_ENUMERATOR
+};
+
+inline constexpr auto kAllTextIds = std::to_array<TextId>({
+#define KELM_TEXT_ID_ENTRY(name, number) TextId::name,
+    KELM_SETUP_TEXT_LIST(KELM_TEXT_ID_ENTRY)
+#undef KELM_TEXT_ID_ENTRY
+});
+
+inline constexpr int kLanguageCount = 17;
+inline constexpr int kEnglishLanguageIndex = 1;
+
+static_assert(static_cast<int>(TextId::kLanguageVietnamese) - static_cast<int>(TextId::kLanguageDanish) ==
+                  kLanguageCount - 1,
+              "the language names must stay in language index order");
+
+// The name of a language in itself, for languageIndex 0..16; any other
+// index names English, as it selects the English texts.
+constexpr TextId LanguageNameId(int languageIndex) {
+    if (languageIndex < 0 || languageIndex >= kLanguageCount) languageIndex = kEnglishLanguageIndex;
+    return static_cast<TextId>(static_cast<int>(TextId::kLanguageDanish) + languageIndex);
+}
+
+}  // namespace kelm
