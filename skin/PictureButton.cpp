@@ -1,0 +1,65 @@
+#include "skin/PictureButton.h"
+
+#include <QKeyEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
+
+namespace kelm::skin {
+
+PictureButton::PictureButton(const LayoutRecord& layout, QWidget* parent) : QAbstractButton(parent) {
+    Place(*this, layout);
+    // A click must not take the focus away from the field being edited;
+    // Tab still reaches the button, and then it shows as highlighted.
+    setFocusPolicy(Qt::TabFocus);
+}
+
+void PictureButton::SetPictures(const StatePictures& pictures) {
+    for (int i = 0; i < kControlStateCount; ++i) looks_[i] = pictures.Cut(static_cast<ControlState>(i), geometry());
+    update();
+}
+
+ControlState PictureButton::State() const {
+    if (!isEnabled()) return ControlState::Disabled;
+    if (isDown() || isChecked()) return ControlState::Pressed;
+    if (underMouse() || hasFocus()) return ControlState::Highlighted;
+    return ControlState::Normal;
+}
+
+void PictureButton::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const QPixmap& look = looks_[static_cast<int>(State())];
+    if (!look.isNull()) painter.drawPixmap(0, 0, look);
+    if (!text().isEmpty()) {
+        painter.setPen(isEnabled() ? QColor(Qt::white) : QColor(Qt::gray));
+        painter.drawText(rect(), Qt::AlignCenter, text());
+    }
+    if (hasFocus()) {
+        QStyleOptionFocusRect option;
+        option.initFrom(this);
+        option.rect = rect().adjusted(2, 2, -2, -2);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+    }
+}
+
+// Enter works like Space, as it does on the dialog buttons the skin replaces.
+void PictureButton::keyPressEvent(QKeyEvent* event) {
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        animateClick();
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);
+}
+
+void PictureButton::enterEvent(QEnterEvent* event) {
+    update();
+    QAbstractButton::enterEvent(event);
+}
+
+void PictureButton::leaveEvent(QEvent* event) {
+    update();
+    QAbstractButton::leaveEvent(event);
+}
+
+}  // namespace kelm::skin

@@ -1,0 +1,35 @@
+// A button that shows its piece of the page's state pictures: normal,
+// highlighted while the mouse is over it or it has the keyboard focus,
+// pressed while held down or checked, disabled when disabled. A click is
+// the ordinary clicked() (the command the original sent its parent).
+#pragma once
+
+#include <QAbstractButton>
+#include <QPixmap>
+#include <array>
+
+#include "skin/Layout.h"
+#include "skin/StatePictures.h"
+
+namespace kelm::skin {
+
+class PictureButton : public QAbstractButton {
+    Q_OBJECT
+public:
+    PictureButton(const LayoutRecord& layout, QWidget* parent);
+
+    // Cuts the four looks at the button's own rectangle on the page.
+    void SetPictures(const StatePictures& pictures);
+    ControlState State() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private:
+    std::array<QPixmap, kControlStateCount> looks_;
+};
+
+}  // namespace kelm::skin

@@ -1,0 +1,191 @@
+// State pictures, picture buttons, the tooltip hub and shaped dialogs.
+#include <gtest/gtest.h>
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "skin/PictureButton.h"
+#include "skin/SkinDialog.h"
+#include "skin/SkinRegion.h"
+#include "skin/StatePictures.h"
+#include "skin/TooltipHub.h"
+#include "tests/skin/SkinTest.h"
+
+namespace kelm::skin {
+namespace {
+
+using test::Shown;
+using test::Solid;
+
+const QColor kStateColours[kControlStateCount] = {Qt::red, Qt::green, Qt::blue, Qt::gray};
+
+class PictureTest : public testing::Test {
+protected:
+    PictureTest() {
+        for (int i = 0; i < kControlStateCount; ++i) {
+            pictures_.Set(static_cast<ControlState>(i), Solid({200, 100}, kStateColours[i]));
+        }
+        page_.setGeometry(0, 0, 200, 100);
+    }
+
+    PictureButton* AddButton(const char* layout) {
+        auto* button = new PictureButton(ParseLayout(layout), &page_);
+        button->SetPictures(pictures_);
+        return button;
+    }
+
+    QApplication& app_ = test::OffscreenApp();
+    StatePictures pictures_;
+    QWidget page_;
+};
+
+TEST_F(PictureTest, CutTakesThePieceUnderTheRectangleAtThePicturesScale) {
+    QImage page(200, 100, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    page.setPixelColor(20, 10, Qt::red);  // logical (10, 5) at scale 2
+    page.setPixelColor(59, 29, Qt::blue);
+    QPixmap sharp = QPixmap::fromImage(page);
+    sharp.setDevicePixelRatio(2);
+    pictures_.Set(ControlState::Normal, sharp);
+
+    const QPixmap piece = pictures_.Cut(ControlState::Normal, QRect(10, 5, 20, 10));
+    EXPECT_EQ(piece.size(), QSize(40, 20));
+    EXPECT_EQ(piece.devicePixelRatio(), 2);
+    EXPECT_EQ(piece.toImage().pixelColor(0, 0), QColor(Qt::red));
+    EXPECT_EQ(piece.toImage().pixelColor(39, 19), QColor(Qt::blue));
+}
+
+TEST_F(PictureTest, LoadTakesTheSharpFileOnlyForSharpScreensAndMissingStatesFallBack) {
+    QTemporaryDir folder;
+    const QString base = folder.filePath(QStringLiteral("page"));
+    ASSERT_TRUE(Solid({10, 10}, Qt::red).save(base + "-normal.png"));
+    ASSERT_TRUE(Solid({20, 20}, Qt::green).save(base + "-normal@2x.png"));
+
+    StatePictures loaded;
+    ASSERT_TRUE(loaded.Load(base, 2));
+    EXPECT_EQ(loaded.Cut(ControlState::Pressed, QRect(0, 0, 10, 10)).toImage().pixelColor(0, 0), QColor(Qt::green));
+    ASSERT_TRUE(loaded.Load(base, 1));
+    EXPECT_EQ(loaded.Cut(ControlState::Disabled, QRect(0, 0, 10, 10)).toImage().pixelColor(0, 0), QColor(Qt::red));
+    EXPECT_FALSE(loaded.Load(folder.filePath(QStringLiteral("missing")), 1));
+    EXPECT_TRUE(loaded.Cut(ControlState::Normal, QRect(0, 0, 10, 10)).isNull());
+}
+
+TEST_F(PictureTest, ButtonShowsTheLookOfItsState) {
+    PictureButton* button = AddButton("Apply,10,10,40,20,Apply the changes");
+    EXPECT_EQ(button->geometry(), QRect(10, 10, 40, 20));
+    EXPECT_EQ(button->toolTip(), "Apply the changes");
+    page_.show();
+    const QPoint inside(5, 5);
+    EXPECT_EQ(Shown(*button, inside), kStateColours[0]);
+
+    QTest::mouseMove(button, inside);
+    EXPECT_EQ(button->State(), ControlState::Highlighted);
+    EXPECT_EQ(Shown(*button, inside), kStateColours[1]);
+    button->setDown(true);
+    EXPECT_EQ(Shown(*button, inside), kStateColours[2]);
+    button->setDown(false);
+    button->setCheckable(true);
+    button->setChecked(true);
+    EXPECT_EQ(Shown(*button, inside), kStateColours[2]);
+    button->setEnabled(false);
+    EXPECT_EQ(Shown(*button, inside), kStateColours[3]);
+}
+
+TEST_F(PictureTest, ClickEnterAndSpaceEachClickOnce) {
+    PictureButton* button = AddButton("OK,0,0,40,20,");
+    page_.show();
+    QSignalSpy clicks(button, &QAbstractButton::clicked);
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(clicks.count(), 1);
+    QTest::keyClick(button, Qt::Key_Space);
+    EXPECT_EQ(clicks.count(), 2);
+    QTest::keyClick(button, Qt::Key_Return);
+    EXPECT_TRUE(test::ProcessEventsUntil([&] { return clicks.count() == 3; }));
+}
+
+TEST_F(PictureTest, TooltipHubReportsOnlyADifferentText) {
+    TooltipHub hub;
+    QStringList reported;
+    QObject::connect(&hub, &TooltipHub::TooltipChanged, [&](const QString& text) { reported << text; });
+    PictureButton* first = AddButton("A,0,0,20,20,alpha");
+    PictureButton* same = AddButton("B,30,0,20,20,alpha");
+    PictureButton* other = AddButton("C,60,0,20,20,gamma");
+    for (PictureButton* button : {first, same, other}) hub.Watch(button);
+    page_.show();
+
+    for (PictureButton* button : {first, same, other, other, first}) {
+        QTest::mouseMove(&page_, QPoint(100, 90));
+        QTest::mouseMove(button, QPoint(5, 5));
+    }
+    EXPECT_EQ(reported, QStringList({"alpha", "gamma", "alpha"}));
+    EXPECT_EQ(hub.Text(), "alpha");
+}
+
+QImage Picture(const QStringList& rows) {
+    QImage picture(static_cast<int>(rows[0].size()), static_cast<int>(rows.size()), QImage::Format_ARGB32);
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            const char c = rows[y][x].toLatin1();
+            picture.setPixel(x, y, c == '.' ? qRgb(255, 255, 255) : c == 't' ? qRgba(0, 0, 0, 0) : qRgb(254, 255, 255));
+        }
+    }
+    return picture;
+}
+
+TEST(RegionTest, PureWhiteAndTransparentPixelsAreOutside) {
+    const QImage picture = Picture({"..##..#", "#######", ".#t#...", "......."});
+    const QRegion region = RegionFromPicture(picture);
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            const bool inside = picture.pixel(x, y) != qRgb(255, 255, 255) && qAlpha(picture.pixel(x, y)) != 0;
+            EXPECT_EQ(region.contains(QPoint(x, y)), inside) << x << "," << y;
+        }
+    }
+    EXPECT_EQ(region.boundingRect(), QRect(0, 0, 7, 3));
+}
+
+TEST(RegionTest, ManyRunsInBlocksMakeTheSameRegionAsOneUnionPerPixel) {
+    QImage picture(150, 100, QImage::Format_RGB32);  // 7500 runs: several blocks
+    QRegion expected;
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            const bool inside = (x + y) % 2 == 0;
+            picture.setPixel(x, y, inside ? qRgb(0, 0, 0) : qRgb(255, 255, 255));
+            if (inside) expected += QRect(x, y, 1, 1);
+        }
+    }
+    EXPECT_EQ(RegionFromPicture(picture), expected);
+    EXPECT_TRUE(RegionFromPicture(QImage()).isEmpty());
+}
+
+TEST(SkinDialogTest, TakesSizeAndShapeFromItsBackgroundOrStaysRectangular) {
+    test::OffscreenApp();
+    QTemporaryDir folder;
+    const QString base = folder.filePath(QStringLiteral("dialog"));
+    const QImage picture = Picture({"..##", "####", "####"});
+    ASSERT_TRUE(picture.save(base + ".png"));
+
+    SkinDialog dialog;
+    EXPECT_FALSE(dialog.SetBackground(folder.filePath(QStringLiteral("missing"))));
+    EXPECT_TRUE(dialog.mask().isEmpty());
+    ASSERT_TRUE(dialog.SetBackground(base));
+    EXPECT_EQ(dialog.size(), QSize(4, 3));
+    EXPECT_EQ(dialog.mask(), RegionFromPicture(picture));
+    EXPECT_TRUE(dialog.windowFlags() & Qt::FramelessWindowHint);
+}
+
+TEST(SkinDialogTest, EscapeCancels) {
+    test::OffscreenApp();
+    SkinDialog dialog;
+    dialog.show();
+    QSignalSpy rejected(&dialog, &QDialog::rejected);
+    QSignalSpy accepted(&dialog, &QDialog::accepted);
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    EXPECT_EQ(rejected.count(), 1);
+    EXPECT_EQ(accepted.count(), 0);
+    EXPECT_FALSE(dialog.isVisible());
+}
+
+}  // namespace
+}  // namespace kelm::skin
