@@ -21,6 +21,7 @@ set(layers
   "skin|"
   "setup/texts|settings platform"
   "setup|setup/texts skin keyboard suite settings platform platform/gui"
+  "setup/art|setup setup/texts skin settings"
   "tools/kelmctl|keyboard suite settings/json settings platform"
 )
 

@@ -1,11 +1,22 @@
 #include "skin/PictureButton.h"
 
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionFocusRect>
 
 namespace kelm::skin {
+
+FittedCaption FitCaption(const QFont& font, const QString& text, int width) {
+    constexpr int kSmallestPixelSize = 9;
+    QFont fitted = font;
+    if (fitted.pixelSize() <= 0) fitted.setPixelSize(QFontInfo(font).pixelSize());
+    while (QFontMetrics(fitted).horizontalAdvance(text) > width && fitted.pixelSize() > kSmallestPixelSize)
+        fitted.setPixelSize(fitted.pixelSize() - 1);
+    return {fitted, QFontMetrics(fitted).elidedText(text, Qt::ElideRight, width)};
+}
 
 PictureButton::PictureButton(const LayoutRecord& layout, QWidget* parent) : QAbstractButton(parent) {
     Place(*this, layout);
@@ -32,7 +43,10 @@ void PictureButton::paintEvent(QPaintEvent*) {
     if (!look.isNull()) painter.drawPixmap(0, 0, look);
     if (!text().isEmpty()) {
         painter.setPen(isEnabled() ? QColor(Qt::white) : QColor(Qt::gray));
-        painter.drawText(rect(), Qt::AlignCenter, text());
+        // A little air on both sides, as a push button keeps.
+        const FittedCaption caption = FitCaption(font(), text(), width() - 6);
+        painter.setFont(caption.font);
+        painter.drawText(rect(), Qt::AlignCenter, caption.text);
     }
     if (hasFocus()) {
         QStyleOptionFocusRect option;

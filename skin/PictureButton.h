@@ -5,13 +5,25 @@
 #pragma once
 
 #include <QAbstractButton>
+#include <QFont>
 #include <QPixmap>
+#include <QString>
 #include <array>
 
 #include "skin/Layout.h"
 #include "skin/StatePictures.h"
 
 namespace kelm::skin {
+
+// A caption as it fits into width: the font made smaller, down to a size
+// still readable, and the text cut with an ellipsis only where even that
+// is too wide (a translated caption may be much longer than the English one
+// the button was drawn for).
+struct FittedCaption {
+    QFont font;
+    QString text;
+};
+FittedCaption FitCaption(const QFont& font, const QString& text, int width);
 
 class PictureButton : public QAbstractButton {
     Q_OBJECT

@@ -90,6 +90,9 @@ namespace kelm {
     X(kProgramVersionLabel, 1161)                                                     \
     X(kSavedWithoutMonitor, 1162)                                                     \
     X(kSharedBlockError, 1163)                                                        \
+    X(kApplyingNotice, 1164)                                                          \
+    X(kKeyboardMissedIt, 1165)                                                        \
+    X(kFilesNotSaved, 1166)                                                           \
     /* Dimmer menu of the Advanced page, DimmerOption 0..5 */                         \
     X(kDimmerOff, 1180)                                                               \
     X(kDimmer20, 1181)                                                                \
@@ -115,7 +118,31 @@ namespace kelm {
     X(kLanguageThai, 1213)                                                            \
     X(kLanguageTradChinese, 1214)                                                     \
     X(kLanguageTurkish, 1215)                                                         \
-    X(kLanguageVietnamese, 1216)
+    X(kLanguageVietnamese, 1216)                                                      \
+    /* Advanced page: headings and the captions of its controls */                    \
+    X(kRepeatHeading, 1240)                                                           \
+    X(kRepeatDelayLabel, 1241)                                                        \
+    X(kRepeatRateLabel, 1242)                                                         \
+    X(kRepeatTestLabel, 1243)                                                         \
+    X(kIlluminationHeading, 1244)                                                     \
+    X(kBrightnessLabel, 1245)                                                         \
+    X(kDimmerLabel, 1246)                                                             \
+    X(kTimeOutLabel, 1247)                                                            \
+    X(kKeysHeading, 1248)                                                             \
+    X(kKeyTab, 1249)                                                                  \
+    X(kKeyCapsLock, 1250)                                                             \
+    X(kKeyLeftWindows, 1251)                                                          \
+    X(kKeyRightWindows, 1252)                                                         \
+    X(kKeyApp, 1253)                                                                  \
+    X(kKeyLeftShift, 1254)                                                            \
+    X(kSoundHeading, 1255)                                                            \
+    X(kSoundProfileSwitchLabel, 1256)                                                 \
+    X(kSoundLiveRecordingLabel, 1257)                                                 \
+    X(kSoundSensitivityLabel, 1258)                                                   \
+    X(kSoundVolumeUpDownLabel, 1259)                                                  \
+    X(kSoundVolumeLabel, 1260)                                                        \
+    X(kUpdateHeading, 1261)                                                           \
+    X(kSupportHeading, 1262)
 
 enum class TextId : int {
 #define KELM_TEXT_ID_ENUMERATOR(name, number) name = number,

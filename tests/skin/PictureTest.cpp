@@ -133,6 +133,32 @@ QImage Picture(const QStringList& rows) {
     return picture;
 }
 
+TEST_F(PictureTest, ACaptionTooWideShrinksThenIsCutButNeverSpillsOver) {
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(12);
+    struct Case {
+        const char* text;
+        int width;
+        bool smaller;
+        bool cut;
+    };
+    const Case cases[] = {
+        {"OK", 50, false, false},
+        {"\xc3\x9c"
+         "bernehmen",
+         66, true, false},
+        {"A caption far too long for any small button", 60, true, true},
+        {"", 10, false, false},
+    };
+    for (const Case& c : cases) {
+        const QString text = QString::fromUtf8(c.text);
+        const FittedCaption fitted = FitCaption(font, text, c.width);
+        EXPECT_LE(QFontMetrics(fitted.font).horizontalAdvance(fitted.text), c.width) << c.text;
+        EXPECT_EQ(fitted.font.pixelSize() < 12, c.smaller) << c.text;
+        EXPECT_EQ(fitted.text != text, c.cut) << c.text;
+    }
+}
+
 TEST(RegionTest, PureWhiteAndTransparentPixelsAreOutside) {
     const QImage picture = Picture({"..##..#", "#######", ".#t#...", "......."});
     const QRegion region = RegionFromPicture(picture);

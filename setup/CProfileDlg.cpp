@@ -1,0 +1,100 @@
+#include "setup/CProfileDlg.h"
+
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QStandardPaths>
+
+#include "setup/MainLayout.h"
+#include "setup/SkinSet.h"
+
+namespace kelm {
+
+namespace {
+
+QLineEdit* Field(std::string_view layout, const QString& text, int maxBytes, QWidget* parent) {
+    auto* field = new QLineEdit(text, parent);
+    // A hair inside the drawn box, so its edge stays visible.
+    skin::Place(*field, skin::ParseLayout(layout));
+    field->setGeometry(field->geometry().adjusted(2, 1, -2, -1));
+    // The record holds bytes; a field counts characters. The session cuts
+    // whatever is longer on a whole character, so this only keeps typing
+    // near the limit.
+    field->setMaxLength(maxBytes);
+    field->setFrame(false);
+    field->setStyleSheet(
+        QStringLiteral("color: #E8F4FC; background: transparent; selection-background-color: #35A0DE;"));
+    return field;
+}
+
+QLabel* Label(const QString& text, const QRect& where, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setGeometry(where);
+    label->setStyleSheet(QStringLiteral("color: #C8D0D8; background: transparent;"));
+    return label;
+}
+
+}  // namespace
+
+CProfileDlg::CProfileDlg(const std::string& programFolder, const LanguageTexts& texts, Mode mode,
+                         const ProfileFields& fields, QWidget* parent)
+    : SkinDialog(parent) {
+    const SkinSet skin(programFolder, QStringLiteral("Profile"), devicePixelRatioF());
+    SetBackground(skin.Background());
+    SetTitle(Utf8(texts.Text(mode == Mode::Create ? TextId::kCreateProfileTitle : TextId::kEditProfileTitle)),
+             QRect(14, 4, 400, 24));
+
+    const ProfileFields start = mode == Mode::Create ? ProfileFields{} : fields;
+    Label(Utf8(texts.Text(TextId::kProfileNameLabel)), QRect(35, 76, 84, 19), this);
+    name_ = Field(kProfileNameLayout, QString::fromStdString(start.name), 249, this);
+    Label(Utf8(texts.Text(TextId::kGameProgramsLabel)), QRect(35, 114, 300, 19), this);
+    auto* hint = Label(Utf8(texts.Text(TextId::kGameProgramsHint)), QRect(35, 204, 440, 90), this);
+    hint->setWordWrap(true);
+    hint->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    for (int i = 0; i < 3; ++i) {
+        games_[i] = Field(kGameFileLayouts[i], QString::fromStdString(start.gameFiles[i]), 499, this);
+        auto* browse = skin.Button(kBrowseLayouts[i], this);
+        browse->setText(QStringLiteral("…"));
+        browse->setToolTip(Utf8(texts.Text(TextId::kBrowseTip)));
+        connect(browse, &QAbstractButton::clicked, this, [this, i] { Browse(i); });
+    }
+    auto* ok = skin.Button(kProfileDialogButtonLayouts[0], this);
+    ok->setText(Utf8(texts.Text(TextId::kOkButton)));
+    connect(ok, &QAbstractButton::clicked, this, &QDialog::accept);
+    auto* cancel = skin.Button(kProfileDialogButtonLayouts[1], this);
+    cancel->setText(Utf8(texts.Text(TextId::kCancelButton)));
+    connect(cancel, &QAbstractButton::clicked, this, &QDialog::reject);
+    auto* exit = skin.Button(kProfileDialogButtonLayouts[2], this);
+    connect(exit, &QAbstractButton::clicked, this, &QDialog::reject);
+    // Enter in a field is OK, as in any dialog.
+    for (QLineEdit* field : {name_, games_[0], games_[1], games_[2]})
+        connect(field, &QLineEdit::returnPressed, this, &QDialog::accept);
+    name_->setFocus();
+}
+
+ProfileFields CProfileDlg::Fields() const {
+    ProfileFields fields;
+    fields.name = name_->text().toStdString();
+    for (int i = 0; i < 3; ++i) fields.gameFiles[i] = games_[i]->text().toStdString();
+    return fields;
+}
+
+// Games on Linux are programs without an extension, or Windows programs
+// under Wine: both are offered.
+void CProfileDlg::Browse(int index) {
+    const QString start = games_[index]->text().isEmpty()
+                              ? QStandardPaths::writableLocation(QStandardPaths::DesktopLocation)
+                              : games_[index]->text();
+    const QString chosen = QFileDialog::getOpenFileName(this, QString(), start,
+                                                        QStringLiteral("Programs (*);;Windows programs (*.exe *.EXE)"));
+    if (!chosen.isEmpty()) games_[index]->setText(chosen);
+}
+
+std::optional<ProfileFields> CProfileDlg::Run(const std::string& programFolder, const LanguageTexts& texts, Mode mode,
+                                              const ProfileFields& current, QWidget* parent) {
+    CProfileDlg dialog(programFolder, texts, mode, current, parent);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.Fields();
+}
+
+}  // namespace kelm

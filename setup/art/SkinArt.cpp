@@ -1,0 +1,312 @@
+#include "setup/art/SkinArt.h"
+
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+
+#include "skin/Layout.h"
+
+namespace kelm::art {
+
+namespace {
+
+const QColor kBlue(0x35, 0xA0, 0xDE);
+const QColor kOutside(255, 255, 255);  // outside a shaped window
+const QColor kWindowTop(0x12, 0x16, 0x1B);
+const QColor kWindowBottom(0x07, 0x09, 0x0B);
+const QColor kPanel(0x0E, 0x12, 0x16);
+const QColor kPanelEdge(0x1F, 0x2A, 0x35);
+const QColor kControl(0x17, 0x1C, 0x22);
+const QColor kControlEdge(0x2A, 0x34, 0x40);
+const QColor kHot(0x1C, 0x28, 0x34);
+const QColor kDisabled(0x10, 0x13, 0x16);
+const QColor kDisabledEdge(0x1A, 0x1F, 0x24);
+const QColor kGlyph(0x9A, 0xA5, 0xB1);
+const QColor kLight(0xE8, 0xF4, 0xFC);  // never pure white: that is outside
+
+constexpr qreal kRadius = 4;
+
+QRectF Inner(const QRect& rect) { return QRectF(rect).adjusted(0.5, 0.5, -0.5, -0.5); }
+
+void Panel(QPainter& p, const QRectF& rect, qreal radius = 6) {
+    p.setPen(QPen(kPanelEdge, 1));
+    p.setBrush(kPanel);
+    p.drawRoundedRect(rect.adjusted(0.5, 0.5, -0.5, -0.5), radius, radius);
+}
+
+// A section of a page: a panel with a short blue stroke where its heading
+// (drawn by the page in the user's language) begins.
+void Section(QPainter& p, const QRect& rect) {
+    Panel(p, rect);
+    p.setPen(Qt::NoPen);
+    p.setBrush(kBlue);
+    p.drawRect(QRectF(rect.left() + 10, rect.top() + 8, 3, 14));
+}
+
+void Track(QPainter& p, const QRect& rect) {
+    const qreal y = rect.center().y() + 0.5;
+    p.setPen(Qt::NoPen);
+    p.setBrush(kControlEdge);
+    p.drawRoundedRect(QRectF(rect.left() + 2, y - 2, rect.width() - 4, 4), 2, 2);
+}
+
+QColor Fill(Look look) {
+    switch (look) {
+        case Look::Highlighted:
+            return kHot;
+        case Look::Pressed:
+            return kBlue;
+        case Look::Disabled:
+            return kDisabled;
+        case Look::Normal:
+            break;
+    }
+    return kControl;
+}
+
+QColor Edge(Look look) {
+    switch (look) {
+        case Look::Highlighted:
+        case Look::Pressed:
+            return kBlue;
+        case Look::Disabled:
+            return kDisabledEdge;
+        case Look::Normal:
+            break;
+    }
+    return kControlEdge;
+}
+
+void Button(QPainter& p, const QRect& rect, Look look) {
+    p.setPen(QPen(Edge(look), 1));
+    if (look == Look::Pressed) {
+        QLinearGradient shade(rect.topLeft(), rect.bottomLeft());
+        shade.setColorAt(0, kBlue.lighter(115));
+        shade.setColorAt(1, kBlue.darker(125));
+        p.setBrush(shade);
+    } else {
+        p.setBrush(Fill(look));
+    }
+    p.drawRoundedRect(Inner(rect), kRadius, kRadius);
+}
+
+void Tab(QPainter& p, const QRect& rect, Look look) {
+    const QRectF area = QRectF(rect).adjusted(2, 2, -2, 0);
+    p.setPen(Qt::NoPen);
+    if (look == Look::Highlighted) p.setBrush(kHot);
+    if (look == Look::Pressed) p.setBrush(QColor(0x14, 0x2C, 0x40));
+    if (look == Look::Highlighted || look == Look::Pressed) p.drawRoundedRect(area, kRadius, kRadius);
+    p.setBrush(look == Look::Pressed ? kBlue : kControlEdge);
+    const qreal bar = look == Look::Pressed ? 3 : 1;
+    p.drawRect(QRectF(area.left(), area.bottom() - bar, area.width(), bar));
+}
+
+// A small window of four panes: the Windows profile.
+void Marker(QPainter& p, const QRect& rect, Look look) {
+    const QRectF box = QRectF(rect).adjusted(4, 4, -4, -4);
+    const qreal half = box.width() / 2;
+    const QColor colour = look == Look::Disabled ? kDisabledEdge : look == Look::Normal ? kGlyph : kBlue;
+    p.setPen(QPen(colour, 1.2));
+    p.setBrush(look == Look::Pressed ? kBlue : Qt::transparent);
+    for (int row = 0; row < 2; ++row)
+        for (int column = 0; column < 2; ++column)
+            p.drawRect(QRectF(box.left() + column * half + 0.5, box.top() + row * half + 0.5, half - 1.5, half - 1.5));
+}
+
+void Switch(QPainter& p, const QRect& rect, Look look) {
+    const qreal side = std::min(12, rect.height() - 2);
+    const QRectF box(rect.left() + 1.5, rect.top() + (rect.height() - side) / 2, side, side);
+    p.setPen(QPen(Edge(look), 1));
+    p.setBrush(look == Look::Pressed ? kBlue : look == Look::Disabled ? kDisabled : kControl);
+    p.drawRoundedRect(box, 2, 2);
+    if (look != Look::Pressed) return;
+    QPainterPath tick;
+    tick.moveTo(box.left() + side * 0.22, box.top() + side * 0.52);
+    tick.lineTo(box.left() + side * 0.42, box.top() + side * 0.72);
+    tick.lineTo(box.left() + side * 0.78, box.top() + side * 0.28);
+    p.setPen(QPen(kLight, 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(tick);
+}
+
+void Dropdown(QPainter& p, const QRect& rect, Look look) {
+    Button(p, rect, look == Look::Pressed ? Look::Highlighted : look);
+    const qreal x = rect.right() - 9;
+    const qreal y = rect.center().y() + 0.5;
+    QPainterPath chevron;
+    chevron.moveTo(x - 3.5, y - 1.5);
+    chevron.lineTo(x, y + 2);
+    chevron.lineTo(x + 3.5, y - 1.5);
+    p.setPen(QPen(look == Look::Disabled ? kDisabledEdge : kBlue, 1.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(chevron);
+}
+
+void Field(QPainter& p, const QRect& rect, Look look) {
+    p.setPen(QPen(look == Look::Highlighted || look == Look::Pressed ? kBlue : kControlEdge, 1));
+    p.setBrush(QColor(0x05, 0x06, 0x08));
+    p.drawRoundedRect(Inner(rect), 2, 2);
+}
+
+void TitleGlyph(QPainter& p, const QRect& rect, Look look, bool close) {
+    if (look == Look::Highlighted || look == Look::Pressed) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(look == Look::Pressed ? kBlue : kHot);
+        p.drawRoundedRect(QRectF(rect).adjusted(1, 1, -1, -1), kRadius, kRadius);
+    }
+    const QPointF c = QRectF(rect).center();
+    p.setPen(QPen(look == Look::Normal ? kGlyph : kLight, 1.6, Qt::SolidLine, Qt::RoundCap));
+    if (close) {
+        p.drawLine(c + QPointF(-4.5, -4.5), c + QPointF(4.5, 4.5));
+        p.drawLine(c + QPointF(-4.5, 4.5), c + QPointF(4.5, -4.5));
+    } else {
+        p.drawLine(c + QPointF(-5, 3), c + QPointF(5, 3));
+    }
+}
+
+void Entry(QPainter& p, const QRect& rect, Look look) {
+    if (look != Look::Highlighted && look != Look::Pressed) return;
+    p.setPen(Qt::NoPen);
+    p.setBrush(look == Look::Pressed ? kBlue : kHot);
+    p.drawRect(rect);
+}
+
+void Control(QPainter& p, const ArtControl& control, Look look) {
+    const QRect rect = skin::ParseLayout(control.layout).Rect();
+    if (rect.isEmpty()) return;
+    switch (control.kind) {
+        case ControlKind::Button:
+            return Button(p, rect, look);
+        case ControlKind::Tab:
+            return Tab(p, rect, look);
+        case ControlKind::Marker:
+            return Marker(p, rect, look);
+        case ControlKind::Switch:
+            return Switch(p, rect, look);
+        case ControlKind::Dropdown:
+            return Dropdown(p, rect, look);
+        case ControlKind::Field:
+            return Field(p, rect, look);
+        case ControlKind::Minimize:
+            return TitleGlyph(p, rect, look, false);
+        case ControlKind::Close:
+            return TitleGlyph(p, rect, look, true);
+        case ControlKind::Entry:
+            return Entry(p, rect, look);
+    }
+}
+
+// A shaped window: dark, with rounded corners that are pure white outside
+// (the window's shape is read from them) and a thin blue edge. The outline
+// is drawn without smoothing, so no pale fringe pixel counts as inside.
+void WindowShape(QPainter& p, const QSize& size, bool shaped) {
+    const QRect all(QPoint(0, 0), size);
+    if (!shaped) {
+        p.fillRect(all, kPanel);
+        return;
+    }
+    p.fillRect(all, kOutside);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    QLinearGradient shade(0, 0, 0, size.height());
+    shade.setColorAt(0, kWindowTop);
+    shade.setColorAt(1, kWindowBottom);
+    p.setPen(QPen(QColor(0x1E, 0x5C, 0x80), 1));
+    p.setBrush(shade);
+    p.drawRoundedRect(all.adjusted(0, 0, -1, -1), 12, 12);
+    p.setRenderHint(QPainter::Antialiasing, true);
+}
+
+QImage Canvas(const QSize& size, qreal scale) {
+    QImage image(size * scale, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(scale);
+    image.fill(kOutside);
+    return image;
+}
+
+// Edit fields are drawn by the fields themselves on top of the page, so
+// their boxes belong to every picture, the background included.
+void PaintBackground(QPainter& p, const ArtWindow& window) {
+    WindowShape(p, window.size, window.shaped);
+    if (window.background) window.background(p);
+    for (const ArtControl& control : window.controls)
+        if (control.kind == ControlKind::Field) Control(p, control, Look::Normal);
+}
+
+}  // namespace
+
+QImage RenderBackground(const ArtWindow& window, qreal scale) {
+    QImage image = Canvas(window.size, scale);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    PaintBackground(p, window);
+    return image;
+}
+
+QImage RenderLook(const ArtWindow& window, Look look, qreal scale) {
+    QImage image = Canvas(window.size, scale);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    PaintBackground(p, window);
+    for (const ArtControl& control : window.controls)
+        if (control.kind != ControlKind::Field || look != Look::Normal) Control(p, control, look);
+    return image;
+}
+
+QImage RenderSliderThumb(qreal scale) {
+    const QSize size(12, 20);
+    QImage image(size * scale, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(scale);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    QLinearGradient shade(0, 0, 0, size.height());
+    shade.setColorAt(0, kBlue.lighter(125));
+    shade.setColorAt(1, kBlue.darker(115));
+    p.setPen(QPen(kBlue.darker(160), 1));
+    p.setBrush(shade);
+    p.drawRoundedRect(QRectF(1.5, 2.5, 9, 15), 3, 3);
+    p.setPen(QPen(kLight, 1));
+    p.drawLine(QPointF(6, 7), QPointF(6, 13));
+    return image;
+}
+
+QImage RenderIcon(int size) {
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.scale(size / 64.0, size / 64.0);
+    p.setPen(QPen(kBlue, 3));
+    p.setBrush(kWindowBottom);
+    p.drawRoundedRect(QRectF(4, 12, 56, 40), 8, 8);
+    p.setPen(Qt::NoPen);
+    p.setBrush(kBlue);
+    for (int row = 0; row < 3; ++row)
+        for (int column = 0; column < 5 - (row == 2 ? 2 : 0); ++column)
+            p.drawRoundedRect(QRectF(11 + column * 9 + (row == 2 ? 9 : 0), 19 + row * 10, 6, 6), 1.5, 1.5);
+    return image;
+}
+
+// Section rectangles and tracks live with the windows they belong to.
+void DrawSection(QPainter& p, const QRect& rect) { Section(p, rect); }
+void DrawPanel(QPainter& p, const QRect& rect) { Panel(p, rect); }
+void DrawTrack(QPainter& p, std::string_view layout) { Track(p, skin::ParseLayout(layout).Rect()); }
+
+// Three rows of keys fading to the right: the header's ornament.
+void DrawKeyboardBand(QPainter& p, const QRect& area) {
+    constexpr int kKey = 11;
+    constexpr int kGap = 3;
+    p.setPen(Qt::NoPen);
+    for (int row = 0; row < 3; ++row) {
+        const int indent = row * 5;
+        for (int x = area.left() + indent; x + kKey <= area.right(); x += kKey + kGap) {
+            const float fade = 1.0f - static_cast<float>(x - area.left()) / static_cast<float>(area.width());
+            QColor key = kBlue;
+            key.setAlphaF(0.08f + 0.22f * fade);
+            p.setBrush(key);
+            p.drawRoundedRect(QRectF(x, area.top() + row * (kKey + kGap), kKey, kKey), 2, 2);
+        }
+    }
+}
+
+}  // namespace kelm::art
