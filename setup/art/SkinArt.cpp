@@ -270,6 +270,24 @@ QImage RenderSliderThumb(qreal scale) {
     return image;
 }
 
+// A mouse beside a key: keyboard and mouse work as one.
+QImage RenderMouse(qreal scale) {
+    const QSize size(171, 45);
+    QImage image(size * scale, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(scale);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setPen(QPen(kBlue, 1.6));
+    p.setBrush(kControl);
+    p.drawRoundedRect(QRectF(10, 6, 22, 34), 11, 11);
+    p.drawLine(QPointF(21, 6), QPointF(21, 18));
+    p.drawRoundedRect(QRectF(44, 14, 18, 18), 3, 3);
+    p.setPen(QPen(kGlyph, 1.4, Qt::DotLine, Qt::RoundCap));
+    p.drawLine(QPointF(34, 23), QPointF(42, 23));
+    return image;
+}
+
 QImage RenderIcon(int size) {
     QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);

@@ -54,8 +54,10 @@ std::vector<ArtWindow> SetupWindows();
 QImage RenderBackground(const ArtWindow& window, qreal scale);
 QImage RenderLook(const ArtWindow& window, Look look, qreal scale);
 
-// The small pictures that are no page: the slider thumb and the icon.
+// The small pictures that are no page: the slider thumb, the picture shown
+// while the maker's mouse is attached, and the icon.
 QImage RenderSliderThumb(qreal scale);
+QImage RenderMouse(qreal scale);
 QImage RenderIcon(int size);
 
 }  // namespace kelm::art

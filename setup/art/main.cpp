@@ -1,6 +1,7 @@
 // Draws KelmSetup's pictures into a folder, at the normal and at twice the
 // density: for each window its background "<name>.png" and its four state
-// pictures "<name>-<state>.png", then the slider thumb and the icon.
+// pictures "<name>-<state>.png", then the slider thumb, the mouse and the
+// icon.
 //   kelm_skin_art FOLDER
 #include <QDir>
 #include <QGuiApplication>
@@ -47,6 +48,7 @@ int main(int argc, char** argv) {
                                 [&](qreal scale) { return RenderLook(window, look, scale); });
     }
     ok = ok && SaveBoth(folder, "SliderThumb", [](qreal scale) { return RenderSliderThumb(scale); });
+    ok = ok && SaveBoth(folder, "Mouse", [](qreal scale) { return RenderMouse(scale); });
     ok = ok && Save(RenderIcon(64), folder + "/KelmSetup.png") && Save(RenderIcon(256), folder + "/KelmSetup@2x.png");
     return ok ? 0 : 1;
 }

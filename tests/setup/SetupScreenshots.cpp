@@ -90,6 +90,7 @@ int main(int argc, char** argv) {
     CopyField(block.Profiles[2].ProFileName, "Strategy (long name that is cut)");
     block.Profiles[1].ModifyKey[2] = 0;
     block.Profiles[1].SoundLRecord = 0;
+    block.MouseType = 1;
     WriteFirmwareVersion(where, 115);
 
     SetupSession session(monitor, where);
