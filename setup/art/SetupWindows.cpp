@@ -4,6 +4,7 @@
 #include <QPainter>
 
 #include "setup/AdvancedSettings.h"
+#include "setup/KeyboardPicture.h"
 #include "setup/MainLayout.h"
 #include "setup/art/SkinArt.h"
 #include "skin/Layout.h"
@@ -15,6 +16,7 @@ void DrawSection(QPainter& p, const QRect& rect);
 void DrawPanel(QPainter& p, const QRect& rect);
 void DrawTrack(QPainter& p, std::string_view layout);
 void DrawKeyboardBand(QPainter& p, const QRect& area);
+void DrawKeyboard(QPainter& p, std::span<const std::string_view> assigned);
 
 namespace {
 
@@ -50,10 +52,16 @@ ArtWindow MainWindow() {
     return w;
 }
 
-// The key-assignment pages come with their keyboard pictures later; until
-// then they are their frames.
-ArtWindow PageFrame(const QString& name) {
-    return ArtWindow{name, PageSize(), [](QPainter& p) { DrawPanel(p, QRect(QPoint(0, 0), PageSize())); }, {}, false};
+// A key-assignment page: its panel and the keyboard with the page's keys.
+ArtWindow KeyPage(const QString& name, std::span<const std::string_view> assigned) {
+    return ArtWindow{name,
+                     PageSize(),
+                     [assigned](QPainter& p) {
+                         DrawPanel(p, QRect(QPoint(0, 0), PageSize()));
+                         DrawKeyboard(p, assigned);
+                     },
+                     {},
+                     false};
 }
 
 ArtWindow AdvancedPage() {
@@ -112,8 +120,15 @@ ArtWindow LanguageChooser() {
 }  // namespace
 
 std::vector<ArtWindow> SetupWindows() {
-    return {MainWindow(), PageFrame("MacroKeys"), PageFrame("HotGrid"), PageFrame("MediaF"), AdvancedPage(),
-            UpdatePage(), WindowsProfileDialog(), ProfileDialog(),      LanguageChooser()};
+    return {MainWindow(),
+            KeyPage("MacroKeys", MacroKeysPageKeys()),
+            KeyPage("HotGrid", HotGridPageKeys()),
+            KeyPage("MediaF", MediaFPageKeys()),
+            AdvancedPage(),
+            UpdatePage(),
+            WindowsProfileDialog(),
+            ProfileDialog(),
+            LanguageChooser()};
 }
 
 }  // namespace kelm::art

@@ -3,7 +3,10 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <algorithm>
+#include <span>
 
+#include "setup/KeyboardPicture.h"
 #include "skin/Layout.h"
 
 namespace kelm::art {
@@ -309,6 +312,25 @@ QImage RenderIcon(int size) {
 void DrawSection(QPainter& p, const QRect& rect) { Section(p, rect); }
 void DrawPanel(QPainter& p, const QRect& rect) { Panel(p, rect); }
 void DrawTrack(QPainter& p, std::string_view layout) { Track(p, skin::ParseLayout(layout).Rect()); }
+
+// The keyboard of the key-assignment pages: every cap dim, those the page
+// assigns in the skin's blue with their names.
+void DrawKeyboard(QPainter& p, std::span<const std::string_view> assigned) {
+    QFont legend(QStringLiteral("DejaVu Sans"));
+    legend.setPixelSize(8);
+    legend.setBold(true);
+    p.setFont(legend);
+    for (const KeyCap& key : KeyboardKeys()) {
+        const QRectF cap(key.x + 0.5, key.y + 0.5, key.width - 1, key.height - 1);
+        const bool mine = std::find(assigned.begin(), assigned.end(), key.name) != assigned.end();
+        p.setPen(QPen(mine ? kBlue : kControlEdge, 1));
+        p.setBrush(mine ? QColor(0x12, 0x2A, 0x3C) : kControl);
+        p.drawRoundedRect(cap, 3, 3);
+        if (!mine) continue;
+        p.setPen(kLight);
+        p.drawText(cap, Qt::AlignCenter, QString::fromUtf8(key.name.data(), static_cast<qsizetype>(key.name.size())));
+    }
+}
 
 // Three rows of keys fading to the right: the header's ornament.
 void DrawKeyboardBand(QPainter& p, const QRect& area) {
