@@ -82,7 +82,10 @@ CAdvancedPage::CAdvancedPage(SetupSession& session, const std::string& programFo
         button->setCheckable(true);
         // A hidden switch keeps its field, but the user never meets it.
         if (button->geometry().isEmpty()) button->hide();
-        switchLabels_[i] = Text(button->geometry().adjusted(18, 0, 0, 0), false, this);
+        // The caption starts right of the box and may run a little past the
+        // button, where a translation needs it (the next column starts
+        // further on).
+        switchLabels_[i] = Text(button->geometry().adjusted(18, 0, 24, 0), false, this);
         connect(button, &QAbstractButton::clicked, this, [this, i] {
             if (ProfileRecord* profile = Profile()) ToggleSwitch(kAdvancedSwitches[i], *profile);
             Refresh();

@@ -70,7 +70,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     const QString folder = QString::fromLocal8Bit(argv[1]);
-    const std::string programFolder = WithTrailingSlash(argc > 2 ? argv[2] : KELM_PROGRAM_FOLDER);
+    // Absolute: the folder below borrows from it through symbolic links.
+    const std::string programFolder =
+        WithTrailingSlash(std::filesystem::absolute(argc > 2 ? argv[2] : KELM_PROGRAM_FOLDER).string());
     QDir().mkpath(folder);
     UseSetupFont();
 
