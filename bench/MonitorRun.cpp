@@ -50,13 +50,16 @@ std::unique_ptr<MonitorRun> MonitorRun::Start(const std::string& programFolder, 
 }
 
 bool MonitorRun::StartPrograms(std::string& error, const std::string& display) {
-    const std::string home = folder_ / "program";
+    const std::string home = Home();
     const std::string runtime = folder_ / "run";
     const std::string socket = EmuSocket();
     const std::string state = folder_ / "emu.state";
     std::filesystem::create_directories(home + "/config");
     ::mkdir(runtime.c_str(), 0700);
-    std::filesystem::create_symlink(programFolder_ + "/libdevbridge.so", home + "/libdevbridge.so");
+    if (!Share("libdevbridge.so")) {
+        error = "cannot link libdevbridge.so into " + home;
+        return false;
+    }
     // The firmware package matches the keyboard: no KelmFlash is offered.
     test::WriteFile(home + "/FlashPack/config.ini", "[Firmware]\r\nVersion=115\r\n");
     const SyncStamp stamp = MakeSyncStamp(1'700'000'000);
@@ -108,6 +111,12 @@ std::string MonitorRun::Ctl(const std::vector<std::string>& words) {
     const pid_t pid = test::Spawn(args, out, folder_ / "ctl.err");
     if (pid <= 0 || test::WaitExit(pid, 10000) != 0) return "";
     return test::ReadFile(out);
+}
+
+bool MonitorRun::Share(const std::string& name) {
+    std::error_code failed;
+    std::filesystem::create_symlink(programFolder_ + "/" + name, Home() + "/" + name, failed);
+    return !failed;
 }
 
 pid_t MonitorRun::SpawnAlike(const std::vector<std::string>& args, const std::string& outputName) {

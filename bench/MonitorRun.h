@@ -35,10 +35,16 @@ public:
     // Another program started the way KelmWatch was (same environment, its
     // output into the folder); -1 when it cannot be started.
     pid_t SpawnAlike(const std::vector<std::string>& args, const std::string& outputName);
+    // Links name (a file or folder of the build's program folder) into the
+    // temporary one, for a program that needs more of it than KelmWatch does
+    // (KelmSetup: Skin/, help/); false when it cannot.
+    bool Share(const std::string& name);
 
 private:
     explicit MonitorRun(std::string programFolder) : programFolder_(std::move(programFolder)) {}
     bool StartPrograms(std::string& error, const std::string& display);
+    // The temporary program folder (KELM_HOME).
+    std::string Home() const { return folder_ / "program"; }
 
     std::string programFolder_;
     test::TempFolder folder_;

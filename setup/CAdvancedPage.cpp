@@ -150,6 +150,9 @@ std::unique_ptr<skin::SkinMenu> CAdvancedPage::Menu(bool dimmer) {
     const ProfileRecord* profile = Profile();
     if (profile == nullptr || texts_ == nullptr) return nullptr;
     auto menu = std::make_unique<skin::SkinMenu>();
+    // A click on the control while its menu is open only closes the menu;
+    // passed on, it would open the menu again at once.
+    menu->setAttribute(Qt::WA_NoMouseReplay);
     if (dimmer) {
         for (int option = 0; option < kDimmerCount; ++option)
             menu->AppendItem(kFirstDimmerCommand + option, Utf8(texts_->Text(*DimmerTextId(option))),

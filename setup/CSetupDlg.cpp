@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QPainter>
 
+#include "platform/Debug.h"
 #include "platform/ProcessLauncher.h"
 #include "settings/Text.h"
 #include "setup/CAdvancedPage.h"
@@ -152,6 +153,17 @@ void CSetupDlg::ShowPage(int page) {
     if (visiblePage_ >= 0) pages_[visiblePage_]->hide();
     pages_[page]->show();
     visiblePage_ = page;
+}
+
+void CSetupDlg::paintEvent(QPaintEvent* event) {
+    SkinDialog::paintEvent(event);
+    if (painted_ || !DebugEnabled()) return;
+    painted_ = true;
+    // The controls are painted after the window in the same pass, and the
+    // pass then goes to the display; a queued call runs once it is over, so
+    // the line stands for the whole first frame shown.
+    QMetaObject::invokeMethod(
+        this, [] { DebugOutput("CSetupDlg: first paint\n"); }, Qt::QueuedConnection);
 }
 
 void CSetupDlg::RefreshAll() {

@@ -44,6 +44,9 @@ public:
     void Raise() override;
     void Close() override;
 
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
 private:
     void LoadProfile();
     void SaveProfile();
@@ -79,6 +82,7 @@ private:
     QLabel* helpLine_ = nullptr;
     QLabel* mousePicture_ = nullptr;
     bool busy_ = false;
+    bool painted_ = false;
 };
 
 }  // namespace kelm
