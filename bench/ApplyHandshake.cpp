@@ -13,7 +13,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -25,6 +24,7 @@
 #include "settings/Defaults.h"
 #include "suite/SharedSettings.h"
 #include "suite/SuiteIds.h"
+#include "tests/support/EmuReportLog.h"
 #include "tools/kelmctl/ChangeSummary.h"
 
 namespace {
@@ -59,42 +59,6 @@ Prescription Prescribe(const ChangeFlags& flags) {
     p.writes.push_back(static_cast<std::uint8_t>(ReportId::SyncStampReport));
     p.waitMs += SteppedMs(WaitBeforePoll(1, InfoOf(ReportId::SyncStampReport).firstWaitMs));
     return p;
-}
-
-// From `KelmEmu ctl log`: the ids of the writes other than the
-// ControlReport, and whether every transfer was accepted or answered and
-// every read was a status read.
-struct LoggedReports {
-    std::vector<std::uint8_t> writes;
-    bool onlyStatusReads = true;
-    bool allGood = true;
-};
-
-LoggedReports ParseLog(const std::string& log) {
-    LoggedReports logged;
-    std::istringstream lines(log);
-    for (std::string line; std::getline(lines, line);) {
-        std::istringstream words(line);
-        std::string direction, id, length, result;
-        words >> direction >> id >> length >> result;
-        const auto value = static_cast<std::uint8_t>(std::strtoul(id.c_str(), nullptr, 16));
-        if (result != "accepted" && result != "answered") logged.allGood = false;
-        if (direction == "get" && value != static_cast<std::uint8_t>(ReportId::ControlReport))
-            logged.onlyStatusReads = false;
-        if (direction == "set" && value != static_cast<std::uint8_t>(ReportId::ControlReport))
-            logged.writes.push_back(value);
-    }
-    return logged;
-}
-
-std::string IdList(const std::vector<std::uint8_t>& ids) {
-    std::string text;
-    for (const std::uint8_t id : ids) {
-        char hex[4];
-        std::snprintf(hex, sizeof hex, "%02X ", id);
-        text += hex;
-    }
-    return text;
 }
 
 struct Round {
@@ -133,11 +97,12 @@ bool ApplyOneRound(bench::MonitorRun& run, SharedSettings& block, int index, Rou
     round.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     round.prescribedSeconds = prescription.waitMs / 1000.0;
 
-    const LoggedReports logged = ParseLog(run.Ctl({"log"}));
+    const test::LoggedReports logged = test::ParseReportLog(run.Ctl({"log"}));
     if (!reply || *reply != 1)
         error = "KelmWatch did not answer that the keyboard took the apply";
     else if (logged.writes != prescription.writes || !logged.onlyStatusReads || !logged.allGood)
-        error = "KelmEmu received " + IdList(logged.writes) + "instead of " + IdList(prescription.writes);
+        error = "KelmEmu received " + test::ReportIdList(logged.writes) + "instead of " +
+                test::ReportIdList(prescription.writes);
     return error.empty();
 }
 

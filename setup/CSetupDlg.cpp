@@ -67,21 +67,6 @@ CSetupDlg::CSetupDlg(SetupSession& session, ProcessLauncher& launcher, const std
     SetBackground(skin_.Background());
     SetTitle(QStringLiteral("Kelm Keyboard"), QRect(16, 6, 400, 22));
 
-    const QRect pageArea = skin::ParseLayout(kPageLayout).Rect();
-    const QString frames[] = {QStringLiteral("MacroKeys"), QStringLiteral("HotGrid"), QStringLiteral("MediaF")};
-    for (int page = kMainPage; page <= kMediaFPage; ++page)
-        pages_[page] = new PageFrame(programFolder, frames[page], this);
-    advanced_ = new CAdvancedPage(session, programFolder, hub_, this);
-    update_ = new CUpdatePage(programFolder, hub_, this);
-    pages_[kAdvancedPage] = advanced_;
-    pages_[kUpdatePage] = update_;
-    for (QWidget* page : pages_) {
-        page->setGeometry(pageArea);
-        page->hide();
-    }
-    connect(update_, &CUpdatePage::OpenAddress, this,
-            [this](const QString& address) { launcher_.OpenDocument(address.toStdString()); });
-
     for (int page = 0; page < kPageCount; ++page) {
         tabs_[page] = Button(kTabLayouts[static_cast<std::size_t>(page)]);
         tabs_[page]->setCheckable(true);
@@ -128,6 +113,38 @@ CSetupDlg::~CSetupDlg() = default;
 
 skin::PictureButton* CSetupDlg::Button(std::string_view layout) { return skin_.Button(layout, this, &hub_); }
 
+// Each page is made when it is first shown: a window that built all five
+// first would spend most of its start decoding pictures nobody sees yet.
+QWidget* CSetupDlg::MakePage(int page) {
+    QWidget* made = nullptr;
+    switch (page) {
+        case kAdvancedPage:
+            advanced_ = new CAdvancedPage(session_, programFolder_, hub_, this);
+            connect(advanced_, &CAdvancedPage::ResetConfirmed, this, [this] {
+                if (controller_ != nullptr) controller_->OnReset();
+            });
+            advanced_->Relabel(texts_);
+            made = advanced_;
+            break;
+        case kUpdatePage:
+            update_ = new CUpdatePage(programFolder_, hub_, this);
+            connect(update_, &CUpdatePage::OpenAddress, this,
+                    [this](const QString& address) { launcher_.OpenDocument(address.toStdString()); });
+            update_->Relabel(texts_);
+            RefreshFirmwareText();
+            made = update_;
+            break;
+        default: {
+            static const QString kFrames[] = {QStringLiteral("MacroKeys"), QStringLiteral("HotGrid"),
+                                              QStringLiteral("MediaF")};
+            made = new PageFrame(programFolder_, kFrames[page], this);
+            break;
+        }
+    }
+    made->setGeometry(skin::ParseLayout(kPageLayout).Rect());
+    return made;
+}
+
 void CSetupDlg::Attach(SetupController& controller) {
     controller_ = &controller;
     for (std::size_t slot = 0; slot < slots_.size(); ++slot) {
@@ -140,7 +157,6 @@ void CSetupDlg::Attach(SetupController& controller) {
     connect(apply_, &QAbstractButton::clicked, this, [this] { controller_->OnApply(); });
     connect(cancel_, &QAbstractButton::clicked, this, [this] { controller_->OnCancel(); });
     connect(exit_, &QAbstractButton::clicked, this, [this] { controller_->OnCancel(); });
-    connect(advanced_, &CAdvancedPage::ResetConfirmed, this, [this] { controller_->OnReset(); });
     // Escape and the window manager's close end the program as Cancel.
     connect(this, &QDialog::rejected, this, [this] { controller_->OnCancel(); });
 }
@@ -151,6 +167,7 @@ void CSetupDlg::ShowPage(int page) {
     for (int i = 0; i < kPageCount; ++i) tabs_[i]->setChecked(i == page);
     if (page == visiblePage_) return;
     if (visiblePage_ >= 0) pages_[visiblePage_]->hide();
+    if (pages_[page] == nullptr) pages_[page] = MakePage(page);
     pages_[page]->show();
     visiblePage_ = page;
 }
@@ -181,11 +198,11 @@ void CSetupDlg::RefreshAll() {
     language_->setText(QString::fromLatin1(kLanguageCodes[static_cast<std::size_t>(
         language >= 0 && language < kLanguageCount ? language : kEnglishLanguageIndex)]));
     mousePicture_->setVisible(record.MouseType == 1);
-    advanced_->Refresh();
+    if (advanced_ != nullptr) advanced_->Refresh();
 }
 
 void CSetupDlg::RefreshFirmwareText() {
-    update_->SetVersions(session_.FirmwareText(), std::string(kProgramVersionText));
+    if (update_ != nullptr) update_->SetVersions(session_.FirmwareText(), std::string(kProgramVersionText));
 }
 
 void CSetupDlg::Relabel() {
@@ -218,8 +235,8 @@ void CSetupDlg::Relabel() {
     language_->setToolTip(text(TextId::kLanguageTip));
     min_->setToolTip(text(TextId::kMinimizeTip));
     exit_->setToolTip(text(TextId::kExitTip));
-    advanced_->Relabel(texts_);
-    update_->Relabel(texts_);
+    if (advanced_ != nullptr) advanced_->Relabel(texts_);
+    if (update_ != nullptr) update_->Relabel(texts_);
 }
 
 void CSetupDlg::SetBusy(bool busy) {

@@ -32,6 +32,7 @@ public:
     // The controller acts on the controls' clicks.
     void Attach(SetupController& controller);
 
+    // Shows the page, making it the first time.
     void ShowPage(int page);
     int VisiblePage() const { return visiblePage_; }
 
@@ -53,6 +54,7 @@ private:
     void EditProfile(bool create);
     void ChooseLanguage();
     skin::PictureButton* Button(std::string_view layout);
+    QWidget* MakePage(int page);
 
     SetupSession& session_;
     ProcessLauncher& launcher_;

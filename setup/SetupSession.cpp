@@ -141,6 +141,9 @@ bool SetupSession::Reload() {
 bool SetupSession::TakeProfileChange() {
     if (!monitor_.ReadShared(*scratch_)) return false;
     std::swap(applied_, scratch_);
+    // The block keeps the flags of the monitor's last apply; as edits they
+    // would send those key groups again with the next Apply.
+    ClearChangeFlags(*applied_);
     *working_ = *applied_;
     return true;
 }

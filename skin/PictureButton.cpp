@@ -26,8 +26,18 @@ PictureButton::PictureButton(const LayoutRecord& layout, QWidget* parent) : QAbs
 }
 
 void PictureButton::SetPictures(const StatePictures& pictures) {
-    for (int i = 0; i < kControlStateCount; ++i) looks_[i] = pictures.Cut(static_cast<ControlState>(i), geometry());
+    pictures_ = pictures;
+    // Where the button was drawn on the page: a button moved later (a
+    // dialog that centres its only button) keeps the look drawn for it.
+    pictureRect_ = geometry();
+    looks_ = {};
     update();
+}
+
+const QPixmap& PictureButton::Look(ControlState state) {
+    std::optional<QPixmap>& look = looks_[static_cast<std::size_t>(state)];
+    if (!look) look = pictures_.Cut(state, pictureRect_);
+    return *look;
 }
 
 ControlState PictureButton::State() const {
@@ -39,7 +49,7 @@ ControlState PictureButton::State() const {
 
 void PictureButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    const QPixmap& look = looks_[static_cast<int>(State())];
+    const QPixmap& look = Look(State());
     if (!look.isNull()) painter.drawPixmap(0, 0, look);
     if (!text().isEmpty()) {
         painter.setPen(isEnabled() ? QColor(Qt::white) : QColor(Qt::gray));

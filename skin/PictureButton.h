@@ -9,6 +9,7 @@
 #include <QPixmap>
 #include <QString>
 #include <array>
+#include <optional>
 
 #include "skin/Layout.h"
 #include "skin/StatePictures.h"
@@ -30,7 +31,8 @@ class PictureButton : public QAbstractButton {
 public:
     PictureButton(const LayoutRecord& layout, QWidget* parent);
 
-    // Cuts the four looks at the button's own rectangle on the page.
+    // The button's looks are cut from these at its own rectangle on the
+    // page, each when the button first shows it.
     void SetPictures(const StatePictures& pictures);
     ControlState State() const;
 
@@ -41,7 +43,11 @@ protected:
     void leaveEvent(QEvent* event) override;
 
 private:
-    std::array<QPixmap, kControlStateCount> looks_;
+    const QPixmap& Look(ControlState state);
+
+    StatePictures pictures_;
+    QRect pictureRect_;
+    std::array<std::optional<QPixmap>, kControlStateCount> looks_;
 };
 
 }  // namespace kelm::skin

@@ -18,7 +18,9 @@ bool SkinDialog::SetBackground(const QString& base) {
     // pixels, whatever the scale of the picture that is painted.
     const QImage plain(base + QStringLiteral(".png"));
     if (plain.isNull()) return false;
-    background_ = LoadPicture(base, devicePixelRatioF());
+    // Decoding a window-sized picture costs a good part of a start; on a
+    // screen of normal density the plain one is the one painted.
+    background_ = devicePixelRatioF() > 1 ? LoadPicture(base, devicePixelRatioF()) : QPixmap::fromImage(plain);
     setFixedSize(plain.size());
     setMask(RegionFromPicture(plain));
     update();

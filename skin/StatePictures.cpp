@@ -34,18 +34,27 @@ QPixmap LoadPicture(const QString& base, qreal devicePixelRatio) {
 }
 
 bool StatePictures::Load(const QString& base, qreal devicePixelRatio) {
-    for (int i = 0; i < kControlStateCount; ++i) {
-        const auto state = static_cast<ControlState>(i);
-        Set(state, LoadPicture(base + QLatin1Char('-') + StateSuffix(state), devicePixelRatio));
-    }
-    return !pages_[0].isNull();
+    pages_ = std::make_shared<Pages>();
+    pages_->base = base;
+    pages_->devicePixelRatio = devicePixelRatio;
+    return !Page(ControlState::Normal).isNull();
 }
 
-void StatePictures::Set(ControlState state, const QPixmap& picture) { pages_[static_cast<int>(state)] = picture; }
+void StatePictures::Set(ControlState state, const QPixmap& picture) {
+    const auto index = static_cast<std::size_t>(state);
+    pages_->pictures[index] = picture;
+    pages_->read[index] = true;
+}
 
 const QPixmap& StatePictures::Page(ControlState state) const {
-    const QPixmap& page = pages_[static_cast<int>(state)];
-    return page.isNull() ? pages_[0] : page;
+    const auto index = static_cast<std::size_t>(state);
+    if (!pages_->read[index] && !pages_->base.isEmpty()) {
+        pages_->pictures[index] =
+            LoadPicture(pages_->base + QLatin1Char('-') + StateSuffix(state), pages_->devicePixelRatio);
+        pages_->read[index] = true;
+    }
+    const QPixmap& page = pages_->pictures[index];
+    return page.isNull() && state != ControlState::Normal ? Page(ControlState::Normal) : page;
 }
 
 QPixmap StatePictures::Cut(ControlState state, const QRect& rect) const {

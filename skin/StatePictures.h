@@ -8,6 +8,7 @@
 #include <QRect>
 #include <QString>
 #include <array>
+#include <memory>
 
 namespace kelm::skin {
 
@@ -19,6 +20,11 @@ constexpr int kControlStateCount = 4;
 // The result carries its device pixel ratio; null when neither loads.
 QPixmap LoadPicture(const QString& base, qreal devicePixelRatio);
 
+// Copies share their pictures. A window's first frame shows mostly normal
+// controls, so only the normal picture is read at once; each other state's
+// whole-page picture is read when a control first shows that state (a
+// window of several pages would otherwise decode dozens of pictures before
+// it can appear).
 class StatePictures {
 public:
     // False when the normal picture is missing; the other states fall back
@@ -31,9 +37,15 @@ public:
     QPixmap Cut(ControlState state, const QRect& rect) const;
 
 private:
+    struct Pages {
+        QString base;  // empty: nothing more to read
+        qreal devicePixelRatio = 1;
+        std::array<QPixmap, kControlStateCount> pictures;
+        std::array<bool, kControlStateCount> read{};
+    };
     const QPixmap& Page(ControlState state) const;
 
-    std::array<QPixmap, kControlStateCount> pages_;
+    std::shared_ptr<Pages> pages_ = std::make_shared<Pages>();
 };
 
 }  // namespace kelm::skin

@@ -152,11 +152,13 @@ TEST_F(SetupSessionTest, KelmWatchsMessagesReplaceWhatTheyName) {
     EXPECT_EQ(session.CurrentSlot(), 4);
     EXPECT_NE(session.Working().Profiles[1].KBSpeed, 20);
 
-    // 1255 and 1254 replace unapplied edits with the monitor's record.
+    // 1255 and 1254 replace unapplied edits with the monitor's record; the
+    // flags the monitor left are no edits.
+    monitor.block->Flags.KeyChanged[1][0] = 1;
     ASSERT_TRUE(session.TakeProfileChange());
     EXPECT_EQ(session.CurrentSlot(), 1);
+    EXPECT_EQ(session.Working().Flags.KeyChanged[1][0], 0);
     session.SelectSlot(3);
-    monitor.block->Flags.KeyChanged[1][0] = 1;
     ASSERT_TRUE(session.Reload());
     EXPECT_EQ(session.CurrentSlot(), 1);
     EXPECT_EQ(session.Working().Flags.KeyChanged[1][0], 0);
