@@ -97,7 +97,6 @@ CSetupDlg::CSetupDlg(SetupSession& session, ProcessLauncher& launcher, const std
     connect(&hub_, &skin::TooltipHub::TooltipChanged, helpLine_, &QLabel::setText);
     mousePicture_ = new QLabel(this);
     skin::Place(*mousePicture_, skin::ParseLayout(kMousePictureLayout));
-    mousePicture_->setPixmap(skin::LoadPicture(SkinPath(programFolder, QStringLiteral("Mouse")), devicePixelRatioF()));
     mousePicture_->hide();
 
     connect(min_, &QAbstractButton::clicked, this, &QWidget::showMinimized);
@@ -197,6 +196,10 @@ void CSetupDlg::RefreshAll() {
     const int language = session_.Language();
     language_->setText(QString::fromLatin1(kLanguageCodes[static_cast<std::size_t>(
         language >= 0 && language < kLanguageCount ? language : kEnglishLanguageIndex)]));
+    // Read when first shown: most users have no mouse of the maker's.
+    if (record.MouseType == 1 && mousePicture_->pixmap().isNull())
+        mousePicture_->setPixmap(
+            skin::LoadPicture(SkinPath(programFolder_, QStringLiteral("Mouse")), devicePixelRatioF()));
     mousePicture_->setVisible(record.MouseType == 1);
     if (advanced_ != nullptr) advanced_->Refresh();
 }

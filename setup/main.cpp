@@ -19,6 +19,7 @@
 #include "setup/SetupSession.h"
 #include "setup/SkinSet.h"
 #include "setup/ThreadApplyRunner.h"
+#include "skin/PicturePreload.h"
 #include "suite/SuiteIds.h"
 
 namespace kelm {
@@ -27,6 +28,12 @@ namespace {
 constexpr std::string_view kInstanceMutexName = "Veldan_Kelm_configure";
 
 int Main(int argc, char** argv) {
+    const StoreLocation where = StoreLocation::FromEnvironment();
+    // The first frame needs these; a second core decodes them while Qt
+    // connects to the display.
+    skin::PreloadPictures({SkinPath(where.programFolder, QStringLiteral("Main.png")),
+                           SkinPath(where.programFolder, QStringLiteral("Main-pressed.png")),
+                           SkinPath(where.programFolder, QStringLiteral("MacroKeys.png"))});
     const std::unique_ptr<QCoreApplication> application = CreateApplication(argc, argv);
     if (qobject_cast<QApplication*>(application.get()) == nullptr) {
         std::fprintf(stderr, "KelmSetup: there is no display to show the window on\n");
@@ -39,7 +46,6 @@ int Main(int argc, char** argv) {
     }
     UseSetupFont();
 
-    const StoreLocation where = StoreLocation::FromEnvironment();
     QtMessageLoop loop;
     const std::unique_ptr<IMonitorLink> monitor = CreateMonitorLink();
     SetupSession session(*monitor, where);

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QWindow>
 
+#include "skin/PicturePreload.h"
 #include "skin/SkinFonts.h"
 #include "skin/SkinRegion.h"
 #include "skin/StatePictures.h"
@@ -16,7 +17,7 @@ SkinDialog::SkinDialog(QWidget* parent) : QDialog(parent) { setWindowFlags(windo
 bool SkinDialog::SetBackground(const QString& base) {
     // The shape is taken from the plain picture: the mask is in logical
     // pixels, whatever the scale of the picture that is painted.
-    const QImage plain(base + QStringLiteral(".png"));
+    const QImage plain = ReadPicture(base + QStringLiteral(".png"));
     if (plain.isNull()) return false;
     // Decoding a window-sized picture costs a good part of a start; on a
     // screen of normal density the plain one is the one painted.

@@ -2,6 +2,8 @@
 
 #include <QFileInfo>
 
+#include "skin/PicturePreload.h"
+
 namespace kelm::skin {
 
 namespace {
@@ -24,12 +26,15 @@ QString StateSuffix(ControlState state) {
 
 QPixmap LoadPicture(const QString& base, qreal devicePixelRatio) {
     const QString sharp = base + QStringLiteral("@2x.png");
-    QPixmap picture;
-    if (devicePixelRatio > 1 && QFileInfo::exists(sharp) && picture.load(sharp)) {
-        picture.setDevicePixelRatio(2);
-        return picture;
+    if (devicePixelRatio > 1 && QFileInfo::exists(sharp)) {
+        QPixmap picture = QPixmap::fromImage(ReadPicture(sharp));
+        if (!picture.isNull()) {
+            picture.setDevicePixelRatio(2);
+            return picture;
+        }
     }
-    if (picture.load(base + QStringLiteral(".png"))) picture.setDevicePixelRatio(1);
+    QPixmap picture = QPixmap::fromImage(ReadPicture(base + QStringLiteral(".png")));
+    if (!picture.isNull()) picture.setDevicePixelRatio(1);
     return picture;
 }
 

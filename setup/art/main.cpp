@@ -41,11 +41,14 @@ int main(int argc, char** argv) {
                                                   {Look::Pressed, "pressed"},
                                                   {Look::Disabled, "disabled"}};
     bool ok = true;
+    // Windows and pages are opaque: kept without an alpha channel, they are
+    // smaller and need no conversion when the program loads them.
+    const auto opaque = [](const QImage& image) { return image.convertToFormat(QImage::Format_RGB32); };
     for (const ArtWindow& window : SetupWindows()) {
-        ok = ok && SaveBoth(folder, window.name, [&](qreal scale) { return RenderBackground(window, scale); });
+        ok = ok && SaveBoth(folder, window.name, [&](qreal scale) { return opaque(RenderBackground(window, scale)); });
         for (const auto& [look, suffix] : looks)
             ok = ok && SaveBoth(folder, window.name + "-" + suffix,
-                                [&](qreal scale) { return RenderLook(window, look, scale); });
+                                [&](qreal scale) { return opaque(RenderLook(window, look, scale)); });
     }
     ok = ok && SaveBoth(folder, "SliderThumb", [](qreal scale) { return RenderSliderThumb(scale); });
     ok = ok && SaveBoth(folder, "Mouse", [](qreal scale) { return RenderMouse(scale); });

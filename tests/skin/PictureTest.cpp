@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include "skin/PictureButton.h"
+#include "skin/PicturePreload.h"
 #include "skin/SkinDialog.h"
 #include "skin/SkinRegion.h"
 #include "skin/StatePictures.h"
@@ -157,6 +158,35 @@ TEST_F(PictureTest, ACaptionTooWideShrinksThenIsCutButNeverSpillsOver) {
         EXPECT_EQ(fitted.font.pixelSize() < 12, c.smaller) << c.text;
         EXPECT_EQ(fitted.text != text, c.cut) << c.text;
     }
+}
+
+// Pictures decoded ahead come out as Qt would read them, once; a file not
+// preloaded, or one that cannot be read, is read (or fails) as usual.
+TEST_F(PictureTest, PreloadedPicturesAreThePicturesTheFilesHold) {
+    QTemporaryDir folder;
+    QImage opaque(7, 5, QImage::Format_RGB32);
+    opaque.fill(QColor(10, 20, 30));
+    opaque.setPixelColor(6, 4, QColor(250, 1, 2));
+    QImage translucent(3, 3, QImage::Format_ARGB32);
+    translucent.fill(QColor(40, 50, 60, 70));
+    const QString opaqueFile = folder.filePath(QStringLiteral("opaque.png"));
+    const QString translucentFile = folder.filePath(QStringLiteral("translucent.png"));
+    ASSERT_TRUE(opaque.save(opaqueFile) && translucent.save(translucentFile));
+    const QString missing = folder.filePath(QStringLiteral("missing.png"));
+
+    PreloadPictures({opaqueFile, translucentFile, missing});
+    for (const QString& file : {opaqueFile, translucentFile}) {
+        const QImage expected(file);
+        const QImage preloaded = TakePreloaded(file);
+        ASSERT_EQ(preloaded.size(), expected.size()) << file.toStdString();
+        for (int y = 0; y < expected.height(); ++y)
+            for (int x = 0; x < expected.width(); ++x)
+                ASSERT_EQ(preloaded.pixel(x, y), expected.pixel(x, y)) << file.toStdString() << " at " << x << "," << y;
+        EXPECT_TRUE(TakePreloaded(file).isNull()) << "given out twice";
+        EXPECT_EQ(ReadPicture(file).size(), expected.size()) << "read again from the file";
+    }
+    EXPECT_TRUE(TakePreloaded(missing).isNull());
+    EXPECT_TRUE(ReadPicture(missing).isNull());
 }
 
 TEST(RegionTest, PureWhiteAndTransparentPixelsAreOutside) {
