@@ -29,14 +29,14 @@ TEST(PlaybackClockTest, AStopEndsTheWaitWhileSleepingAndWhileYielding) {
     PlaybackClock& clock = SteadyPlaybackClock();
     for (const auto stopAfter : {5ms, 0ms}) {
         std::stop_source stop;
-        // Sleeping: the deadline is a minute away. Yielding: the stop comes
-        // before the wait starts and the deadline lies in the last stretch.
-        const auto deadline = stopAfter > 0ms ? clock.Now() + 60s : clock.Now() + 500us;
         std::jthread stopper([&] {
             std::this_thread::sleep_for(stopAfter);
             stop.request_stop();
         });
         if (stopAfter == 0ms) stopper.join();
+        // Sleeping: the deadline is a minute away. Yielding: the stop came
+        // before the wait, whose deadline lies within the last stretch.
+        const auto deadline = stopAfter > 0ms ? clock.Now() + 60s : clock.Now() + 900us;
         EXPECT_FALSE(clock.WaitUntil(deadline, stop.get_token()));
         EXPECT_LT(clock.Now(), deadline) << "the wait ran to its deadline";
     }
