@@ -46,9 +46,12 @@ int main(int argc, char** argv) {
     const auto opaque = [](const QImage& image) { return image.convertToFormat(QImage::Format_RGB32); };
     for (const ArtWindow& window : SetupWindows()) {
         ok = ok && SaveBoth(folder, window.name, [&](qreal scale) { return opaque(RenderBackground(window, scale)); });
-        for (const auto& [look, suffix] : looks)
-            ok = ok && SaveBoth(folder, window.name + "-" + suffix,
+        for (const auto& entry : looks) {
+            // A copy: clang's C++20 cannot capture a structured binding.
+            const Look look = entry.first;
+            ok = ok && SaveBoth(folder, window.name + "-" + entry.second,
                                 [&](qreal scale) { return opaque(RenderLook(window, look, scale)); });
+        }
     }
     ok = ok && SaveBoth(folder, "SliderThumb", [](qreal scale) { return RenderSliderThumb(scale); });
     ok = ok && SaveBoth(folder, "Mouse", [](qreal scale) { return RenderMouse(scale); });
