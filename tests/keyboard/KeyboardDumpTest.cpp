@@ -2,10 +2,10 @@
 // a virtual clock, and the program itself, which waits in real time.
 #include <sstream>
 
-#include "suite/SuiteIds.h"
 #include "platform/EventLoop.h"
 #include "platform/NamedMutex.h"
 #include "platform/WindowEndpoint.h"
+#include "suite/SuiteIds.h"
 #include "tests/keyboard/EmuKeyboardSession.h"
 #include "tests/support/Programs.h"
 #include "tools/kelmctl/KeyboardDump.h"

@@ -6,8 +6,8 @@
 #include <chrono>
 #include <cstdio>
 
-#include "tests/keyboard/EmuKeyboardSession.h"
 #include "settings/json/ProfileJson.h"
+#include "tests/keyboard/EmuKeyboardSession.h"
 
 namespace kelm::keyboard_test {
 namespace {
