@@ -95,7 +95,7 @@ protected:
 };
 
 TEST_F(SetupWindowTest, ATabShowsItsPageAndIsTheOnlyOneCheckedAndASecondClickChangesNothing) {
-    const auto shown = [this](auto* page) { return page != nullptr && page->isVisible(); };
+    const auto shown = [](auto* page) { return page != nullptr && page->isVisible(); };
     for (int page = CSetupDlg::kPageCount - 1; page >= 0; --page) {
         for (int click = 0; click < 2; ++click) {
             Click(kTabs[page]);
