@@ -51,10 +51,6 @@ inline constexpr int kDeleteRowCommand = 1005;
 inline constexpr int kFirstMouseCommand = 1020;  // Down, Up, Click for 0xF0 .. 0xF4
 inline constexpr int kLastMouseCommand = 1034;
 
-// The list end messages of in-place editing.
-inline constexpr int kNewRowEditedMessage = 1524;
-inline constexpr int kRowEditedMessage = 1526;
-
 class MacroManager {
 public:
     explicit MacroManager(MacroLibrary library);
