@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "bench/MonitorRun.h"
+#include "bench/Samples.h"
 #include "emulator/EmuWire.h"
 #include "settings/SettingsRecord.h"
 #include "suite/SharedSettings.h"
@@ -109,17 +110,7 @@ private:
     std::jthread reader_;
 };
 
-struct Samples {
-    std::vector<double> ms;
-    double Percentile(double p) const {
-        std::vector<double> sorted = ms;
-        std::sort(sorted.begin(), sorted.end());
-        return sorted[static_cast<std::size_t>(p * static_cast<double>(sorted.size() - 1))];
-    }
-    double Max() const { return *std::max_element(ms.begin(), ms.end()); }
-};
-
-void Print(const char* name, const Samples& s) {
+void Print(const char* name, const bench::Samples& s) {
     std::printf("%-34s p50 %7.3f ms   p99 %7.3f ms   max %7.3f ms\n", name, s.Percentile(0.5), s.Percentile(0.99),
                 s.Max());
 }
@@ -179,7 +170,7 @@ int main(int argc, char** argv) {
 
     subscriber.Clear();
 
-    Samples latency, fromEvent, roundTrip;
+    bench::Samples latency, fromEvent, roundTrip;
     for (int round = -kWarmUpRounds; round < rounds; ++round) {
         client->Clear();
         const auto pressed = Clock::now();

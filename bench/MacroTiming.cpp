@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/Samples.h"
 #include "monitor/KeyCodeInput.h"
 #include "monitor/MacroPlayer.h"
 #include "monitor/PlaybackClock.h"
@@ -86,27 +87,19 @@ void SleepingPlayer(IInputInjector& injector, const MacroKeyInfo& entry) {
 // Errors of one player: every event of every round, and the last event of
 // each round (the drift).
 struct Errors {
-    std::vector<double> allMs;
-    std::vector<double> lastMs;
+    bench::Samples all;
+    bench::Samples last;
 
     void Add(const std::vector<std::chrono::steady_clock::time_point>& at, const std::vector<double>& due) {
         for (int i = 0; i < kEvents; ++i) {
             const double error = Milliseconds(at[i] - at[0]).count() - due[i];
-            allMs.push_back(error);
-            if (i == kEvents - 1) lastMs.push_back(error);
+            all.ms.push_back(error);
+            if (i == kEvents - 1) last.ms.push_back(error);
         }
     }
-    double Percentile(double p) const {
-        return Sorted(allMs)[static_cast<std::size_t>(p * static_cast<double>(allMs.size() - 1))];
-    }
-    double Max() const { return Sorted(allMs).back(); }
-    double Drift() const { return Sorted(lastMs)[lastMs.size() / 2]; }
-
-private:
-    static std::vector<double> Sorted(std::vector<double> values) {
-        std::sort(values.begin(), values.end());
-        return values;
-    }
+    double Percentile(double p) const { return all.Percentile(p); }
+    double Max() const { return all.Max(); }
+    double Drift() const { return last.Percentile(0.5); }
 };
 
 struct Figures {

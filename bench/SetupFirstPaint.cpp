@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "bench/MonitorRun.h"
+#include "bench/Samples.h"
 #include "platform/UniqueFd.h"
 #include "platform/WindowClient.h"
 #include "platform/WindowMessage.h"
@@ -165,18 +166,8 @@ std::optional<double> TimeFirstPaint(const Program& program, ChildEnvironment& e
     return Milliseconds(*painted - started).count();
 }
 
-struct Samples {
-    std::vector<double> ms;
-    double P50() const {
-        std::vector<double> sorted = ms;
-        std::sort(sorted.begin(), sorted.end());
-        return sorted[(sorted.size() - 1) / 2];
-    }
-    double Max() const { return *std::max_element(ms.begin(), ms.end()); }
-};
-
-void Print(const char* name, const Samples& s) {
-    std::printf("%-36s p50 %8.1f ms   max %8.1f ms\n", name, s.P50(), s.Max());
+void Print(const char* name, const bench::Samples& s) {
+    std::printf("%-36s p50 %8.1f ms   max %8.1f ms\n", name, s.Percentile(0.5), s.Max());
 }
 
 }  // namespace
@@ -208,7 +199,7 @@ int main(int argc, char** argv) {
     ChildEnvironment environment;
     const Program setup{"KelmSetup", programFolder + "/KelmSetup", "CSetupDlg: first paint\n", CloseSetup};
     const Program bare{"bare_window", KELM_BENCH_BARE_WINDOW, "BareWindow: first paint\n", nullptr};
-    Samples setupTimes, bareTimes;
+    bench::Samples setupTimes, bareTimes;
     // Round -1 warms the caches. The two take turns, each first every other
     // round, so a change in the machine's load reaches both.
     for (int round = -1; round < rounds; ++round) {
@@ -225,6 +216,6 @@ int main(int argc, char** argv) {
     Print("KelmSetup main window", setupTimes);
     Print("baseline: bare Qt Widgets window", bareTimes);
     std::printf("ratio KelmSetup / bare window: p50 %.2f, max %.2f (goal: at most 2)\n",
-                setupTimes.P50() / bareTimes.P50(), setupTimes.Max() / bareTimes.Max());
+                setupTimes.Percentile(0.5) / bareTimes.Percentile(0.5), setupTimes.Max() / bareTimes.Max());
     return 0;
 }

@@ -4,19 +4,13 @@
 #include <unistd.h>
 
 #include <cctype>
-#include <cstdlib>
 #include <fstream>
+
+#include "platform/Environment.h"
 
 namespace kelm {
 
 namespace {
-
-std::string EnvOr(const char* name, const std::string& fallback) {
-    const char* value = std::getenv(name);
-    return value != nullptr && *value != '\0' ? std::string(value) : fallback;
-}
-
-std::string Home() { return EnvOr("HOME", "/"); }
 
 std::vector<std::string> SplitList(std::string_view text, char separator) {
     std::vector<std::string> parts;
@@ -96,11 +90,11 @@ bool IsExecutableFile(const std::string& path) {
 
 std::vector<std::string> MimeAppsLists() {
     std::vector<std::string> desktops;
-    for (std::string name : SplitList(EnvOr("XDG_CURRENT_DESKTOP", ""), ':')) {
+    for (std::string name : SplitList(EnvOr("XDG_CURRENT_DESKTOP"), ':')) {
         for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         desktops.push_back(name);
     }
-    std::vector<std::string> folders{EnvOr("XDG_CONFIG_HOME", Home() + "/.config")};
+    std::vector<std::string> folders{XdgConfigHome()};
     for (const std::string& folder : SplitList(EnvOr("XDG_CONFIG_DIRS", "/etc/xdg"), ':')) folders.push_back(folder);
     for (const std::string& folder : ApplicationFolders()) folders.push_back(folder);
     std::vector<std::string> files;
@@ -123,7 +117,7 @@ std::optional<std::string> FirstInstalled(const std::optional<std::string>& ids)
 }  // namespace
 
 std::vector<std::string> ApplicationFolders() {
-    std::vector<std::string> folders{EnvOr("XDG_DATA_HOME", Home() + "/.local/share") + "/applications"};
+    std::vector<std::string> folders{XdgDataHome() + "/applications"};
     for (const std::string& folder : SplitList(EnvOr("XDG_DATA_DIRS", "/usr/local/share:/usr/share"), ':'))
         folders.push_back(folder + "/applications");
     return folders;

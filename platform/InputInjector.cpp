@@ -3,19 +3,14 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdlib>
 
 #include "platform/Debug.h"
+#include "platform/Environment.h"
 #include "platform/UinputInjector.h"
 
 namespace kelm {
 
 namespace {
-
-std::string Environment(const char* name) {
-    const char* value = std::getenv(name);
-    return value != nullptr ? value : "";
-}
 
 const char* KindName(InjectorKind kind) { return kind == InjectorKind::XTest ? "XTest" : "uinput"; }
 
@@ -34,9 +29,9 @@ std::vector<InjectorKind> InjectorCandidates(const InjectionSetting& setting) {
 
 std::unique_ptr<IInputInjector> CreateInputInjector() {
     InjectionSetting setting;
-    setting.requested = Environment("KELM_INJECT");
-    setting.x11 = !Environment("DISPLAY").empty();
-    setting.wayland = !Environment("WAYLAND_DISPLAY").empty();
+    setting.requested = EnvOr("KELM_INJECT");
+    setting.x11 = !EnvOr("DISPLAY").empty();
+    setting.wayland = !EnvOr("WAYLAND_DISPLAY").empty();
     setting.uinputWritable = ::access(kUinputPath, W_OK) == 0;
     if (!setting.requested.empty() && setting.requested != "xtest" && setting.requested != "uinput")
         DebugOutput("InputInjector: KELM_INJECT=%s is neither xtest nor uinput\n", setting.requested.c_str());

@@ -5,20 +5,10 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
+
+#include "platform/Environment.h"
 
 namespace kelm {
-
-namespace {
-
-std::string EnvOr(const char* name, const std::string& fallback) {
-    const char* value = std::getenv(name);
-    return value != nullptr && *value != '\0' ? std::string(value) : fallback;
-}
-
-std::string Home() { return EnvOr("HOME", "/tmp"); }
-
-}  // namespace
 
 std::string WithTrailingSlash(std::string text) {
     if (!text.empty() && text.back() != '/') text += '/';
@@ -48,8 +38,8 @@ bool MakeFolders(const std::string& folder, bool privateMode) {
 StoreLocation StoreLocation::ForProgramFolder(std::string folder) {
     StoreLocation location;
     location.programFolder = WithTrailingSlash(std::move(folder));
-    location.registryFile = EnvOr("XDG_CONFIG_HOME", Home() + "/.config") + "/VELDAN/registry.ini";
-    location.sharedFolder = EnvOr("XDG_DATA_HOME", Home() + "/.local/share") + "/VELDAN/Pact/";
+    location.registryFile = XdgConfigHome() + "/VELDAN/registry.ini";
+    location.sharedFolder = XdgDataHome() + "/VELDAN/Pact/";
     return location;
 }
 

@@ -2,7 +2,6 @@
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 
 #include "setup/CConfirmDlg.h"
 #include "setup/SkinSet.h"
@@ -57,9 +56,9 @@ QLabel* Text(const QRect& where, bool heading, QWidget* parent) {
 
 CAdvancedPage::CAdvancedPage(SetupSession& session, const std::string& programFolder, skin::TooltipHub& hub,
                              QWidget* parent)
-    : QWidget(parent), session_(session), programFolder_(programFolder) {
+    : skin::SkinPage(parent), session_(session), programFolder_(programFolder) {
     const SkinSet skin(programFolder, QStringLiteral("Advanced"), devicePixelRatioF());
-    background_ = skin::LoadPicture(skin.Background(), devicePixelRatioF());
+    SetBackground(skin.Background());
     const QPixmap thumb =
         skin::LoadPicture(SkinPath(programFolder, QStringLiteral("SliderThumb")), devicePixelRatioF());
 
@@ -173,11 +172,6 @@ void CAdvancedPage::OpenMenu(skin::PictureButton* button, bool dimmer) {
     if (!menu) return;
     const int command = menu->Track(button->mapToGlobal(QPoint(0, button->height())));
     if (command != 0 && OnAdvancedMenuCommand(*Profile(), command)) Refresh();
-}
-
-void CAdvancedPage::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    if (!background_.isNull()) painter.drawPixmap(0, 0, background_);
 }
 
 }  // namespace kelm

@@ -5,7 +5,6 @@
 // once once the user has confirmed it.
 #pragma once
 
-#include <QWidget>
 #include <array>
 #include <memory>
 #include <string>
@@ -17,6 +16,7 @@
 #include "skin/DragSlider.h"
 #include "skin/PictureButton.h"
 #include "skin/SkinMenu.h"
+#include "skin/SkinPage.h"
 #include "skin/TooltipHub.h"
 
 class QLabel;
@@ -24,7 +24,7 @@ class QLineEdit;
 
 namespace kelm {
 
-class CAdvancedPage : public QWidget {
+class CAdvancedPage : public skin::SkinPage {
     Q_OBJECT
 public:
     CAdvancedPage(SetupSession& session, const std::string& programFolder, skin::TooltipHub& hub, QWidget* parent);
@@ -40,9 +40,6 @@ signals:
     // The user confirmed the Reset.
     void ResetConfirmed();
 
-protected:
-    void paintEvent(QPaintEvent* event) override;
-
 private:
     ProfileRecord* Profile();
     void OpenMenu(skin::PictureButton* button, bool dimmer);
@@ -50,7 +47,6 @@ private:
     SetupSession& session_;
     std::string programFolder_;
     const LanguageTexts* texts_ = nullptr;
-    QPixmap background_;
     std::array<skin::DragSlider*, kAdvancedSliders.size()> sliders_{};
     std::array<skin::PictureButton*, kAdvancedSwitches.size()> switches_{};
     std::array<QLabel*, kAdvancedSwitches.size()> switchLabels_{};

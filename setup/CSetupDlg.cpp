@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QFileDialog>
-#include <QPainter>
 
 #include "platform/Debug.h"
 #include "platform/ProcessLauncher.h"
@@ -13,6 +12,7 @@
 #include "setup/CProfileDlg.h"
 #include "setup/CUpdatePage.h"
 #include "setup/MainLayout.h"
+#include "skin/SkinPage.h"
 #include "suite/SuiteIds.h"
 
 namespace kelm {
@@ -29,23 +29,6 @@ constexpr std::array<TextId, CSetupDlg::kPageCount> kTabTips{
     TextId::kTabMainTip, TextId::kTabHotGridTip, TextId::kTabMediaFTip, TextId::kTabAdvancedTip, TextId::kTabUpdateTip};
 
 const QString kProfileFilter = QStringLiteral("Veldan Keyboard Profile (*.vkp)");
-
-// A key-assignment page until its slots and keyboard come: its frame.
-class PageFrame final : public QWidget {
-public:
-    PageFrame(const std::string& programFolder, const QString& name, QWidget* parent) : QWidget(parent) {
-        background_ = skin::LoadPicture(SkinPath(programFolder, name), devicePixelRatioF());
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        if (!background_.isNull()) painter.drawPixmap(0, 0, background_);
-    }
-
-private:
-    QPixmap background_;
-};
 
 QLabel* NameLabel(std::string_view layout, QWidget* parent) {
     auto* label = new QLabel(parent);
@@ -136,7 +119,9 @@ QWidget* CSetupDlg::MakePage(int page) {
         default: {
             static const QString kFrames[] = {QStringLiteral("MacroKeys"), QStringLiteral("HotGrid"),
                                               QStringLiteral("MediaF")};
-            made = new PageFrame(programFolder_, kFrames[page], this);
+            auto* frame = new skin::SkinPage(this);
+            frame->SetBackground(SkinPath(programFolder_, kFrames[page]));
+            made = frame;
             break;
         }
     }

@@ -1,7 +1,6 @@
 #include "setup/CUpdatePage.h"
 
 #include <QLabel>
-#include <QPainter>
 
 #include "setup/MainLayout.h"
 #include "setup/SkinSet.h"
@@ -24,9 +23,10 @@ constexpr std::array<TextId, 5> kCaptions{TextId::kUpdateButton, TextId::kHelpBu
 
 }  // namespace
 
-CUpdatePage::CUpdatePage(const std::string& programFolder, skin::TooltipHub& hub, QWidget* parent) : QWidget(parent) {
+CUpdatePage::CUpdatePage(const std::string& programFolder, skin::TooltipHub& hub, QWidget* parent)
+    : skin::SkinPage(parent) {
     const SkinSet skin(programFolder, QStringLiteral("Update"), devicePixelRatioF());
-    background_ = skin::LoadPicture(skin.Background(), devicePixelRatioF());
+    SetBackground(skin.Background());
     updateHeading_ = Text(QRect(24, 8, 700, 18), QStringLiteral("color: #E8F4FC; font-weight: bold;"), this);
     supportHeading_ = Text(QRect(24, 162, 700, 18), QStringLiteral("color: #E8F4FC; font-weight: bold;"), this);
     versions_ = Text(QRect(24, 32, 700, 40), QStringLiteral("color: #AEB8C2;"), this);
@@ -59,11 +59,6 @@ void CUpdatePage::ShowVersions() {
                        QString::fromStdString(firmwareText_) + QStringLiteral("\n") +
                        Utf8(texts_->Text(TextId::kProgramVersionLabel)) + QLatin1Char(' ') +
                        QString::fromStdString(programText_));
-}
-
-void CUpdatePage::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    if (!background_.isNull()) painter.drawPixmap(0, 0, background_);
 }
 
 }  // namespace kelm

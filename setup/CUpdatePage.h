@@ -2,19 +2,19 @@
 // open the driver and help pages, a mail to support and the support form.
 #pragma once
 
-#include <QWidget>
 #include <array>
 #include <string>
 
 #include "setup/texts/LanguageTexts.h"
 #include "skin/PictureButton.h"
+#include "skin/SkinPage.h"
 #include "skin/TooltipHub.h"
 
 class QLabel;
 
 namespace kelm {
 
-class CUpdatePage : public QWidget {
+class CUpdatePage : public skin::SkinPage {
     Q_OBJECT
 public:
     CUpdatePage(const std::string& programFolder, skin::TooltipHub& hub, QWidget* parent);
@@ -27,13 +27,9 @@ signals:
     // An address for the desktop's handler.
     void OpenAddress(const QString& address);
 
-protected:
-    void paintEvent(QPaintEvent* event) override;
-
 private:
     void ShowVersions();
 
-    QPixmap background_;
     std::array<skin::PictureButton*, 5> buttons_{};
     std::array<std::string, 5> links_;
     QLabel* versions_ = nullptr;

@@ -6,17 +6,10 @@
 #include "setup/AdvancedSettings.h"
 #include "setup/KeyboardPicture.h"
 #include "setup/MainLayout.h"
-#include "setup/art/SkinArt.h"
+#include "setup/art/ArtParts.h"
 #include "skin/Layout.h"
 
 namespace kelm::art {
-
-// In SkinArt.cpp: the shared pieces of page backgrounds.
-void DrawSection(QPainter& p, const QRect& rect);
-void DrawPanel(QPainter& p, const QRect& rect);
-void DrawTrack(QPainter& p, std::string_view layout);
-void DrawKeyboardBand(QPainter& p, const QRect& area);
-void DrawKeyboard(QPainter& p, std::span<const std::string_view> assigned);
 
 namespace {
 
@@ -119,7 +112,7 @@ ArtWindow LanguageChooser() {
 
 }  // namespace
 
-std::vector<ArtWindow> SetupWindows() {
+std::vector<ArtWindow> MainWindows() {
     return {MainWindow(),
             KeyPage("MacroKeys", MacroKeysPageKeys()),
             KeyPage("HotGrid", HotGridPageKeys()),
@@ -129,6 +122,15 @@ std::vector<ArtWindow> SetupWindows() {
             WindowsProfileDialog(),
             ProfileDialog(),
             LanguageChooser()};
+}
+
+std::vector<ArtWindow> SetupWindows() {
+    std::vector<ArtWindow> windows;
+    for (auto group : {MainWindows}) {
+        std::vector<ArtWindow> more = group();
+        windows.insert(windows.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
+    }
+    return windows;
 }
 
 }  // namespace kelm::art

@@ -219,10 +219,12 @@ void WindowShape(QPainter& p, const QSize& size, bool shaped) {
     p.setRenderHint(QPainter::Antialiasing, true);
 }
 
-QImage Canvas(const QSize& size, qreal scale) {
+// Windows are filled with the colour that stands for outside their shape;
+// the small pictures drawn over a page start transparent.
+QImage Canvas(const QSize& size, qreal scale, const QColor& fill = kOutside) {
     QImage image(size * scale, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(scale);
-    image.fill(kOutside);
+    image.fill(fill);
     return image;
 }
 
@@ -257,9 +259,7 @@ QImage RenderLook(const ArtWindow& window, Look look, qreal scale) {
 
 QImage RenderSliderThumb(qreal scale) {
     const QSize size(12, 20);
-    QImage image(size * scale, QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(scale);
-    image.fill(Qt::transparent);
+    QImage image = Canvas(size, scale, Qt::transparent);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing, true);
     QLinearGradient shade(0, 0, 0, size.height());
@@ -276,9 +276,7 @@ QImage RenderSliderThumb(qreal scale) {
 // A mouse beside a key: keyboard and mouse work as one.
 QImage RenderMouse(qreal scale) {
     const QSize size(171, 45);
-    QImage image(size * scale, QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(scale);
-    image.fill(Qt::transparent);
+    QImage image = Canvas(size, scale, Qt::transparent);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing, true);
     p.setPen(QPen(kBlue, 1.6));
