@@ -20,20 +20,13 @@ CConfirmDlg::CConfirmDlg(const std::string& programFolder, const LanguageTexts& 
     question->setStyleSheet(QStringLiteral("color: #E8F4FC; background: transparent;"));
     question->setGeometry(20, 40, width() - 40, 150);
 
-    auto* ok = skin.Button(kWindowsProfileDialogLayouts[0], this);
-    ok->setText(Utf8(texts.Text(TextId::kOkButton)));
-    connect(ok, &QAbstractButton::clicked, this, &QDialog::accept);
-    auto* cancel = skin.Button(kWindowsProfileDialogLayouts[1], this);
-    cancel->setText(Utf8(texts.Text(TextId::kCancelButton)));
-    connect(cancel, &QAbstractButton::clicked, this, &QDialog::reject);
-    auto* exit = skin.Button(kWindowsProfileDialogLayouts[2], this);
-    connect(exit, &QAbstractButton::clicked, this, &QDialog::reject);
+    const SkinSet::DialogButtons end = skin.EndButtons(*this, texts, kWindowsProfileDialogLayouts);
     if (buttons == Buttons::OkOnly) {
-        cancel->hide();
+        end.cancel->hide();
         // OK alone stands in the middle.
-        ok->move((width() - ok->width()) / 2, ok->y());
+        end.ok->move((width() - end.ok->width()) / 2, end.ok->y());
     }
-    ok->setFocus();
+    end.ok->setFocus();
 }
 
 bool CConfirmDlg::Ask(const std::string& programFolder, const LanguageTexts& texts, const QString& text,

@@ -58,14 +58,7 @@ CProfileDlg::CProfileDlg(const std::string& programFolder, const LanguageTexts& 
         browse->setToolTip(Utf8(texts.Text(TextId::kBrowseTip)));
         connect(browse, &QAbstractButton::clicked, this, [this, i] { Browse(i); });
     }
-    auto* ok = skin.Button(kProfileDialogButtonLayouts[0], this);
-    ok->setText(Utf8(texts.Text(TextId::kOkButton)));
-    connect(ok, &QAbstractButton::clicked, this, &QDialog::accept);
-    auto* cancel = skin.Button(kProfileDialogButtonLayouts[1], this);
-    cancel->setText(Utf8(texts.Text(TextId::kCancelButton)));
-    connect(cancel, &QAbstractButton::clicked, this, &QDialog::reject);
-    auto* exit = skin.Button(kProfileDialogButtonLayouts[2], this);
-    connect(exit, &QAbstractButton::clicked, this, &QDialog::reject);
+    skin.EndButtons(*this, texts, kProfileDialogButtonLayouts);
     // Enter in a field is OK, as in any dialog.
     for (QLineEdit* field : {name_, games_[0], games_[1], games_[2]})
         connect(field, &QLineEdit::returnPressed, this, &QDialog::accept);

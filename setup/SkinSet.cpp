@@ -1,6 +1,7 @@
 #include "setup/SkinSet.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QFont>
 
 namespace kelm {
@@ -27,6 +28,17 @@ skin::PictureButton* SkinSet::Button(std::string_view layout, QWidget* parent, s
     button->SetPictures(pictures_);
     if (hub != nullptr) hub->Watch(button);
     return button;
+}
+
+SkinSet::DialogButtons SkinSet::EndButtons(QDialog& dialog, const LanguageTexts& texts,
+                                           const std::array<std::string_view, 3>& layouts) const {
+    const DialogButtons buttons{Button(layouts[0], &dialog), Button(layouts[1], &dialog), Button(layouts[2], &dialog)};
+    buttons.ok->setText(Utf8(texts.Text(TextId::kOkButton)));
+    buttons.cancel->setText(Utf8(texts.Text(TextId::kCancelButton)));
+    QObject::connect(buttons.ok, &QAbstractButton::clicked, &dialog, &QDialog::accept);
+    QObject::connect(buttons.cancel, &QAbstractButton::clicked, &dialog, &QDialog::reject);
+    QObject::connect(buttons.exit, &QAbstractButton::clicked, &dialog, &QDialog::reject);
+    return buttons;
 }
 
 }  // namespace kelm

@@ -5,13 +5,17 @@
 #pragma once
 
 #include <QString>
+#include <array>
 #include <string>
 #include <string_view>
 
+#include "setup/texts/LanguageTexts.h"
 #include "skin/Layout.h"
 #include "skin/PictureButton.h"
 #include "skin/StatePictures.h"
 #include "skin/TooltipHub.h"
+
+class QDialog;
 
 namespace kelm {
 
@@ -24,6 +28,16 @@ public:
     const skin::StatePictures& Pictures() const { return pictures_; }
 
     skin::PictureButton* Button(std::string_view layout, QWidget* parent, skin::TooltipHub* hub = nullptr) const;
+
+    // A dialog's OK, Cancel and title-bar close button, by their layouts
+    // (OK, Cancel, close): OK accepts, the other two reject.
+    struct DialogButtons {
+        skin::PictureButton* ok;
+        skin::PictureButton* cancel;
+        skin::PictureButton* exit;
+    };
+    DialogButtons EndButtons(QDialog& dialog, const LanguageTexts& texts,
+                             const std::array<std::string_view, 3>& layouts) const;
 
 private:
     QString base_;
