@@ -5,6 +5,8 @@
 // its loop.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <map>
 
@@ -13,8 +15,11 @@
 #include "platform/WindowEndpoint.h"
 #include "settings/Defaults.h"
 #include "settings/IniFile.h"
+#include "settings/MacroLibrary.h"
 #include "settings/ProfileFile.h"
 #include "settings/json/ProfileJson.h"
+#include "setup/KeyAssignment.h"
+#include "setup/MacroManager.h"
 #include "setup/SetupController.h"
 #include "setup/ThreadApplyRunner.h"
 #include "tests/monitor/MonitorIntegrationFixture.h"
@@ -29,6 +34,7 @@ constexpr auto kProfileReport = static_cast<std::uint8_t>(ReportId::ProfileRepor
 constexpr auto kLightReport = static_cast<std::uint8_t>(ReportId::LightReport);
 constexpr auto kResetReport = static_cast<std::uint8_t>(ReportId::ResetReport);
 constexpr auto kStampReport = static_cast<std::uint8_t>(ReportId::SyncStampReport);
+constexpr auto kMacroReport = static_cast<std::uint8_t>(ReportId::MacroReport);
 
 // The writes an apply of these flags makes, in the monitor's order: the
 // active profile, the settings reports group by group, the stamp. No macro
@@ -252,6 +258,68 @@ TEST_F(SetupIntegration, ResetResetsTheKeyboardToTheFactoryRecordTheWindowShows)
         EXPECT_EQ(SavedProfile(slot), shown) << slot;
     }
     EXPECT_TRUE(SameBytes(block.Read()->Profiles, session->Working().Profiles));
+}
+
+// A user's whole way with a macro: recorded in the macro manager, OK, put
+// on M3 from its menu, Apply. The keyboard must hold exactly the recorded
+// events under M3, and the library and the profile file must keep them.
+TEST_F(SetupIntegration, ARecordedMacroOnM3ReachesTheKeyboardAndTheFiles) {
+    StartAll();
+    StartSetup();
+    MacroManager manager(session->Library());
+    manager.Start(-1, MacroKeyInfo{});
+    ASSERT_EQ(manager.AddSet("Raids"), MacroError::None);
+    ASSERT_EQ(manager.NewMacro(), MacroError::None);
+    ASSERT_EQ(manager.FinishNewRow(" Opener "), MacroError::None);
+    manager.SetDelayCapture(true);
+    ASSERT_EQ(manager.StartRecording(), MacroError::None);
+    // Shift held over "k", then "e"; the second Shift press is a repeat.
+    constexpr std::uint16_t kShift = 42, kK = 37, kE = 18;
+    const struct {
+        std::uint16_t code;
+        bool released;
+        std::uint32_t at;
+    } typed[] = {{kShift, false, 1000}, {kK, false, 1040}, {kShift, false, 1070}, {kK, true, 1095},
+                 {kShift, true, 1130},  {kE, false, 1300}, {kE, true, 1361}};
+    for (const auto& key : typed) manager.RecordKey(key.code, key.released, key.at);
+    manager.StopRecording();
+    ASSERT_TRUE(AcceptMacroManager(std::move(manager), session->Library(), Where()));
+
+    const int slot = session->CurrentSlot();
+    constexpr int kM3 = 2;
+    DuoLayerBackup backup{};
+    FunctionCommandData data;
+    data.library = &session->Library();
+    ASSERT_TRUE(AssignKeyFunction(session->Working(), kM3, MacroCommand(0, 0), data, backup, true));
+    ASSERT_NO_FATAL_FAILURE(Applied(&SetupController::OnApply));
+
+    // Usages: Left Shift 0xE1, K 0x0E, E 0x08; press 1, release 2.
+    const MacroEvent want[] = {{0xE1, 1, 40},  {0x0E, 1, 55}, {0x0E, 2, 35},
+                               {0xE1, 2, 170}, {0x08, 1, 61}, {0x08, 2, 0}};
+    const MacroKeyInfo& entry = session->Working().Profiles[slot].Keys[kM3];
+    ASSERT_EQ(entry.EventCount, std::size(want));
+    EXPECT_EQ(std::memcmp(entry.Events, want, sizeof want), 0);
+
+    const LoggedReports logged = ParseReportLog(Log());
+    EXPECT_EQ(std::count(logged.writes.begin(), logged.writes.end(), kMacroReport), 1) << ReportIdList(logged.writes);
+    EXPECT_TRUE(logged.allGood) << Log();
+    const ReportBytes sent = BuildMacroReport({static_cast<std::uint8_t>(slot), kM3}, entry);
+    char head[17];
+    for (int i = 0; i < 8; ++i) std::snprintf(head + 2 * i, 3, "%02X", sent[static_cast<std::size_t>(i)]);
+    EXPECT_NE(Log().find("set 0E 2083 accepted " + std::string(head)), std::string::npos) << Log();
+    const auto keyboard = Dump()["Profiles"][slot]["Keys"][kM3];
+    const json::Json stored = json::KeyEntryToJson(entry);
+    for (const char* field : {"FunctionCode", "MacroSetName", "MacroName", "MacroOption", "Events"})
+        EXPECT_EQ(keyboard[field], Plain(stored[field])) << field;
+
+    EXPECT_EQ(SavedProfile(slot)["Keys"][kM3], stored);
+    MacroLibrary saved;
+    LoadMacroLibrary(saved, Where());
+    ASSERT_EQ(saved.Sets.size(), 1u);
+    EXPECT_EQ(saved.Sets[0].Name, "Raids");
+    ASSERT_EQ(saved.Sets[0].Macros.size(), 1u);
+    EXPECT_STREQ(saved.Sets[0].Macros[0].Name, "Opener");
+    EXPECT_EQ(std::memcmp(saved.Sets[0].Macros[0].Events, want, sizeof want), 0);
 }
 
 TEST_F(SetupIntegration, WithoutTheMonitorApplySavesTheFilesAndSaysSo) {
