@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QStandardPaths>
 
+#include "setup/DialogParts.h"
 #include "setup/MainLayout.h"
 #include "setup/SkinSet.h"
 
@@ -12,26 +13,14 @@ namespace kelm {
 
 namespace {
 
-QLineEdit* Field(std::string_view layout, const QString& text, int maxBytes, QWidget* parent) {
-    auto* field = new QLineEdit(text, parent);
-    // A hair inside the drawn box, so its edge stays visible.
-    skin::Place(*field, skin::ParseLayout(layout));
-    field->setGeometry(field->geometry().adjusted(2, 1, -2, -1));
-    // The record holds bytes; a field counts characters. The session cuts
-    // whatever is longer on a whole character, so this only keeps typing
-    // near the limit.
+// The record holds bytes; a field counts characters. The session cuts
+// whatever is longer on a whole character, so this only keeps typing near
+// the limit.
+QLineEdit* Field(std::string_view layout, const std::string& text, int maxBytes, QWidget* parent) {
+    QLineEdit* field = DialogField(layout, parent);
+    field->setText(QString::fromStdString(text));
     field->setMaxLength(maxBytes);
-    field->setFrame(false);
-    field->setStyleSheet(
-        QStringLiteral("color: #E8F4FC; background: transparent; selection-background-color: #35A0DE;"));
     return field;
-}
-
-QLabel* Label(const QString& text, const QRect& where, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    label->setGeometry(where);
-    label->setStyleSheet(QStringLiteral("color: #C8D0D8; background: transparent;"));
-    return label;
 }
 
 }  // namespace
@@ -45,14 +34,14 @@ CProfileDlg::CProfileDlg(const std::string& programFolder, const LanguageTexts& 
              QRect(14, 4, 400, 24));
 
     const ProfileFields start = mode == Mode::Create ? ProfileFields{} : fields;
-    Label(Utf8(texts.Text(TextId::kProfileNameLabel)), QRect(35, 76, 84, 19), this);
-    name_ = Field(kProfileNameLayout, QString::fromStdString(start.name), 249, this);
-    Label(Utf8(texts.Text(TextId::kGameProgramsLabel)), QRect(35, 114, 300, 19), this);
-    auto* hint = Label(Utf8(texts.Text(TextId::kGameProgramsHint)), QRect(35, 204, 440, 90), this);
+    DialogLabel(Utf8(texts.Text(TextId::kProfileNameLabel)), QRect(35, 76, 84, 19), this);
+    name_ = Field(kProfileNameLayout, start.name, 249, this);
+    DialogLabel(Utf8(texts.Text(TextId::kGameProgramsLabel)), QRect(35, 114, 300, 19), this);
+    auto* hint = DialogLabel(Utf8(texts.Text(TextId::kGameProgramsHint)), QRect(35, 204, 440, 90), this);
     hint->setWordWrap(true);
     hint->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     for (int i = 0; i < 3; ++i) {
-        games_[i] = Field(kGameFileLayouts[i], QString::fromStdString(start.gameFiles[i]), 499, this);
+        games_[i] = Field(kGameFileLayouts[i], start.gameFiles[i], 499, this);
         auto* browse = skin.Button(kBrowseLayouts[i], this);
         browse->setText(QStringLiteral("…"));
         browse->setToolTip(Utf8(texts.Text(TextId::kBrowseTip)));

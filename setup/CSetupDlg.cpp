@@ -8,11 +8,11 @@
 #include "settings/Text.h"
 #include "setup/CAdvancedPage.h"
 #include "setup/CConfirmDlg.h"
+#include "setup/CKeyPage.h"
 #include "setup/CLanguageDlg.h"
 #include "setup/CProfileDlg.h"
 #include "setup/CUpdatePage.h"
 #include "setup/MainLayout.h"
-#include "skin/SkinPage.h"
 #include "suite/SuiteIds.h"
 
 namespace kelm {
@@ -27,6 +27,9 @@ constexpr std::array<TextId, CSetupDlg::kPageCount> kTabCaptions{
     TextId::kTabMain, TextId::kTabHotGrid, TextId::kTabMediaF, TextId::kTabAdvanced, TextId::kTabUpdate};
 constexpr std::array<TextId, CSetupDlg::kPageCount> kTabTips{
     TextId::kTabMainTip, TextId::kTabHotGridTip, TextId::kTabMediaFTip, TextId::kTabAdvancedTip, TextId::kTabUpdateTip};
+
+// The key-assignment pages by page number.
+constexpr std::array<KeyPageKind, 3> kKeyPageKinds{KeyPageKind::MacroKeys, KeyPageKind::HotGrid, KeyPageKind::MediaF};
 
 const QString kProfileFilter = QStringLiteral("Veldan Keyboard Profile (*.vkp)");
 
@@ -44,7 +47,10 @@ CSetupDlg::CSetupDlg(SetupSession& session, ProcessLauncher& launcher, const std
     : session_(session),
       launcher_(launcher),
       programFolder_(programFolder),
-      skin_(programFolder, QStringLiteral("Main"), devicePixelRatioF()) {
+      skin_(programFolder, QStringLiteral("Main"), devicePixelRatioF()),
+      keyPageDialogs_(programFolder, texts_, this),
+      keyPageController_(session) {
+    keyPageController_.SetDialogs(&keyPageDialogs_);
     setWindowTitle(QString::fromUtf8(kSetupTitle.data(), static_cast<qsizetype>(kSetupTitle.size())));
     setWindowIcon(QIcon(SkinPath(programFolder, QStringLiteral("KelmSetup.png"))));
     SetBackground(skin_.Background());
@@ -117,11 +123,13 @@ QWidget* CSetupDlg::MakePage(int page) {
             made = update_;
             break;
         default: {
-            static const QString kFrames[] = {QStringLiteral("MacroKeys"), QStringLiteral("HotGrid"),
-                                              QStringLiteral("MediaF")};
-            auto* frame = new skin::SkinPage(this);
-            frame->SetBackground(SkinPath(programFolder_, kFrames[page]));
-            made = frame;
+            auto* keys = new CKeyPage(kKeyPageKinds[static_cast<std::size_t>(page)], keyPageController_, session_,
+                                      programFolder_, hub_, this);
+            connect(keys, &CKeyPage::KeysChanged, this, &CSetupDlg::RefreshAll);
+            connect(keys, &CKeyPage::FilesNotSaved, this, [this] { ShowNotice(Notice::FilesNotSaved); });
+            keys->Relabel(texts_);
+            keyPages_[static_cast<std::size_t>(page)] = keys;
+            made = keys;
             break;
         }
     }
@@ -186,6 +194,8 @@ void CSetupDlg::RefreshAll() {
         mousePicture_->setPixmap(
             skin::LoadPicture(SkinPath(programFolder_, QStringLiteral("Mouse")), devicePixelRatioF()));
     mousePicture_->setVisible(record.MouseType == 1);
+    for (CKeyPage* keys : keyPages_)
+        if (keys != nullptr) keys->Refresh();
     if (advanced_ != nullptr) advanced_->Refresh();
 }
 
@@ -223,6 +233,8 @@ void CSetupDlg::Relabel() {
     language_->setToolTip(text(TextId::kLanguageTip));
     min_->setToolTip(text(TextId::kMinimizeTip));
     exit_->setToolTip(text(TextId::kExitTip));
+    for (CKeyPage* keys : keyPages_)
+        if (keys != nullptr) keys->Relabel(texts_);
     if (advanced_ != nullptr) advanced_->Relabel(texts_);
     if (update_ != nullptr) update_->Relabel(texts_);
 }

@@ -10,6 +10,8 @@
 #include <memory>
 #include <string>
 
+#include "setup/CKeyPageDialogs.h"
+#include "setup/KeyPageController.h"
 #include "setup/SetupController.h"
 #include "setup/SkinSet.h"
 #include "setup/texts/LanguageTexts.h"
@@ -19,6 +21,7 @@
 namespace kelm {
 
 class CAdvancedPage;
+class CKeyPage;
 class CUpdatePage;
 class ProcessLauncher;
 
@@ -31,6 +34,10 @@ public:
     ~CSetupDlg() override;
     // The controller acts on the controls' clicks.
     void Attach(SetupController& controller);
+    // What the key-assignment pages ask the user; until set, the menu
+    // entries that need a dialog do nothing.
+    // The pages ask the skinned dialogs unless tests answer for them.
+    void SetKeyPageDialogs(IKeyPageDialogs* dialogs) { keyPageController_.SetDialogs(dialogs); }
 
     // Shows the page, making it the first time.
     void ShowPage(int page);
@@ -66,6 +73,10 @@ private:
     std::array<skin::PictureButton*, kPageCount> tabs_{};
     std::array<QWidget*, kPageCount> pages_{};
     int visiblePage_ = -1;
+    CKeyPageDialogs keyPageDialogs_;
+    KeyPageController keyPageController_;
+    // By page: the Main, Hot Grid and Media F pages once made.
+    std::array<CKeyPage*, 3> keyPages_{};
     CAdvancedPage* advanced_ = nullptr;
     CUpdatePage* update_ = nullptr;
     std::array<skin::PictureButton*, 5> slots_{};

@@ -33,7 +33,9 @@ int Main(int argc, char** argv) {
     // connects to the display.
     skin::PreloadPictures({SkinPath(where.programFolder, QStringLiteral("Main.png")),
                            SkinPath(where.programFolder, QStringLiteral("Main-pressed.png")),
-                           SkinPath(where.programFolder, QStringLiteral("MacroKeys.png"))});
+                           SkinPath(where.programFolder, QStringLiteral("MacroKeys.png")),
+                           SkinPath(where.programFolder, QStringLiteral("MacroKeys-normal.png")),
+                           SkinPath(where.programFolder, QStringLiteral("MacroKeys-disabled.png"))});
     const std::unique_ptr<QCoreApplication> application = CreateApplication(argc, argv);
     if (qobject_cast<QApplication*>(application.get()) == nullptr) {
         std::fprintf(stderr, "KelmSetup: there is no display to show the window on\n");

@@ -6,9 +6,9 @@
 #include <QListWidget>
 #include <QPointer>
 
-namespace kelm::skin {
+#include "skin/PictureEdit.h"
 
-class PictureEdit;
+namespace kelm::skin {
 
 constexpr int kRowNameMax = 24;
 constexpr int kRowDelayMax = 20;

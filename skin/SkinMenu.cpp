@@ -8,12 +8,13 @@
 #include <QStyleOptionMenuItem>
 #include <algorithm>
 
+#include "skin/SkinColors.h"
+
 namespace kelm::skin {
 
 namespace {
 
 const char* const kTradeMarkProperty = "kelmTradeMark";
-const QColor kBlue(0x35, 0xA0, 0xDE);
 const QColor kCheckedText(0x44, 0xBF, 0xFF);
 constexpr int kTextIndent = 6;
 constexpr int kArrowSize = 4;
@@ -50,7 +51,9 @@ void DrawItem(QPainter& painter, const QStyleOptionMenuItem& item, const QMenu* 
     const bool selected = (item.state & QStyle::State_Selected) && (item.state & QStyle::State_Enabled);
     painter.fillRect(item.rect, selected ? kBlue : QColor(Qt::black));
 
-    QColor text = item.checked ? kCheckedText : QColor(Qt::white);
+    // The checked colour is all but the selected background's blue: a checked
+    // entry under the mouse is written in white like the others.
+    QColor text = item.checked && !selected ? kCheckedText : QColor(Qt::white);
     if (!(item.state & QStyle::State_Enabled)) text = Qt::gray;
     painter.setPen(text);
     painter.setFont(item.font);

@@ -6,6 +6,7 @@
 #include <QStyleOptionFocusRect>
 #include <algorithm>
 
+#include "skin/SkinColors.h"
 #include "skin/StatePictures.h"
 
 namespace kelm::skin {
@@ -14,7 +15,6 @@ namespace {
 
 // Without a thumb picture the thumb is a bar in the skin's blue.
 constexpr int kPlainThumbWidth = 8;
-const QColor kPlainThumb(0x35, 0xA0, 0xDE);
 
 }  // namespace
 
@@ -57,7 +57,7 @@ void SkinSlider::paintEvent(QPaintEvent*) {
     if (!track_.isNull()) painter.drawPixmap(0, 0, track_);
     const QRect thumb = ThumbRect();
     if (thumb_.isNull()) {
-        painter.fillRect(thumb, kPlainThumb);
+        painter.fillRect(thumb, kBlue);
     } else {
         painter.drawPixmap(thumb.topLeft(), thumb_);
     }

@@ -21,5 +21,7 @@ void DrawKeyboard(QPainter& p, std::span<const std::string_view> assigned);
 
 // Each group of windows is described in a file of its own.
 std::vector<ArtWindow> MainWindows();
+std::vector<ArtWindow> KeyDialogWindows();
+std::vector<ArtWindow> MacroManagerWindows();
 
 }  // namespace kelm::art

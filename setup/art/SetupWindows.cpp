@@ -4,6 +4,7 @@
 #include <QPainter>
 
 #include "setup/AdvancedSettings.h"
+#include "setup/KeyPageLayout.h"
 #include "setup/KeyboardPicture.h"
 #include "setup/MainLayout.h"
 #include "setup/art/ArtParts.h"
@@ -45,16 +46,21 @@ ArtWindow MainWindow() {
     return w;
 }
 
-// A key-assignment page: its panel and the keyboard with the page's keys.
-ArtWindow KeyPage(const QString& name, std::span<const std::string_view> assigned) {
-    return ArtWindow{name,
-                     PageSize(),
-                     [assigned](QPainter& p) {
-                         DrawPanel(p, QRect(QPoint(0, 0), PageSize()));
-                         DrawKeyboard(p, assigned);
-                     },
-                     {},
-                     false};
+// A key-assignment page: its fields in a section at the left, the keyboard
+// with the page's keys at the right, and the Macro Manager button; a field
+// drops down its key's menu, and its disabled look is the one of a key the
+// DuoLayer pair rule switched off.
+ArtWindow KeyPage(const QString& name, KeyPageKind kind, std::span<const std::string_view> assigned) {
+    ArtWindow w{name, PageSize(), {}, {}, false};
+    w.background = [assigned](QPainter& p) {
+        DrawPanel(p, QRect(QPoint(0, 0), PageSize()));
+        DrawSection(p, QRect(6, 6, 368, 300));
+        DrawKeyboard(p, assigned);
+    };
+    for (const auto layout : KeyPageSlotLayouts(kind)) w.controls.push_back({layout, ControlKind::Dropdown});
+    if (kind == KeyPageKind::MediaF) w.controls.push_back({kSelectPlayerLayout, ControlKind::Dropdown});
+    w.controls.push_back({kMacroManagerLayout, ControlKind::Button});
+    return w;
 }
 
 ArtWindow AdvancedPage() {
@@ -114,9 +120,9 @@ ArtWindow LanguageChooser() {
 
 std::vector<ArtWindow> MainWindows() {
     return {MainWindow(),
-            KeyPage("MacroKeys", MacroKeysPageKeys()),
-            KeyPage("HotGrid", HotGridPageKeys()),
-            KeyPage("MediaF", MediaFPageKeys()),
+            KeyPage("MacroKeys", KeyPageKind::MacroKeys, MacroKeysPageKeys()),
+            KeyPage("HotGrid", KeyPageKind::HotGrid, HotGridPageKeys()),
+            KeyPage("MediaF", KeyPageKind::MediaF, MediaFPageKeys()),
             AdvancedPage(),
             UpdatePage(),
             WindowsProfileDialog(),
@@ -126,7 +132,7 @@ std::vector<ArtWindow> MainWindows() {
 
 std::vector<ArtWindow> SetupWindows() {
     std::vector<ArtWindow> windows;
-    for (auto group : {MainWindows}) {
+    for (auto group : {MainWindows, KeyDialogWindows, MacroManagerWindows}) {
         std::vector<ArtWindow> more = group();
         windows.insert(windows.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
     }

@@ -1,5 +1,6 @@
 #include "setup/art/SkinArt.h"
 
+#include <QFontMetricsF>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -8,24 +9,26 @@
 
 #include "setup/KeyboardPicture.h"
 #include "skin/Layout.h"
+#include "skin/SkinColors.h"
 
 namespace kelm::art {
 
 namespace {
 
-const QColor kBlue(0x35, 0xA0, 0xDE);
+using skin::kBlue;
+using skin::kControlEdge;
+using skin::kLight;
+
 const QColor kOutside(255, 255, 255);  // outside a shaped window
 const QColor kWindowTop(0x12, 0x16, 0x1B);
 const QColor kWindowBottom(0x07, 0x09, 0x0B);
 const QColor kPanel(0x0E, 0x12, 0x16);
 const QColor kPanelEdge(0x1F, 0x2A, 0x35);
 const QColor kControl(0x17, 0x1C, 0x22);
-const QColor kControlEdge(0x2A, 0x34, 0x40);
 const QColor kHot(0x1C, 0x28, 0x34);
 const QColor kDisabled(0x10, 0x13, 0x16);
 const QColor kDisabledEdge(0x1A, 0x1F, 0x24);
 const QColor kGlyph(0x9A, 0xA5, 0xB1);
-const QColor kLight(0xE8, 0xF4, 0xFC);  // never pure white: that is outside
 
 constexpr qreal kRadius = 4;
 
@@ -317,16 +320,21 @@ void DrawKeyboard(QPainter& p, std::span<const std::string_view> assigned) {
     QFont legend(QStringLiteral("DejaVu Sans"));
     legend.setPixelSize(8);
     legend.setBold(true);
-    p.setFont(legend);
     for (const KeyCap& key : KeyboardKeys()) {
         const QRectF cap(key.x + 0.5, key.y + 0.5, key.width - 1, key.height - 1);
         const bool mine = std::find(assigned.begin(), assigned.end(), key.name) != assigned.end();
         p.setPen(QPen(mine ? kBlue : kControlEdge, 1));
-        p.setBrush(mine ? QColor(0x12, 0x2A, 0x3C) : kControl);
+        p.setBrush(mine ? skin::kChosen : kControl);
         p.drawRoundedRect(cap, 3, 3);
         if (!mine) continue;
+        // The small multimedia keys take their names a size or two smaller.
+        const QString name = QString::fromUtf8(key.name.data(), static_cast<qsizetype>(key.name.size()));
+        QFont fitted = legend;
+        while (QFontMetricsF(fitted).horizontalAdvance(name) > cap.width() - 2 && fitted.pixelSize() > 5)
+            fitted.setPixelSize(fitted.pixelSize() - 1);
+        p.setFont(fitted);
         p.setPen(kLight);
-        p.drawText(cap, Qt::AlignCenter, QString::fromUtf8(key.name.data(), static_cast<qsizetype>(key.name.size())));
+        p.drawText(cap, Qt::AlignCenter, name);
     }
 }
 

@@ -142,7 +142,92 @@ namespace kelm {
     X(kSoundVolumeUpDownLabel, 1259)                                                  \
     X(kSoundVolumeLabel, 1260)                                                        \
     X(kUpdateHeading, 1261)                                                           \
-    X(kSupportHeading, 1262)
+    X(kSupportHeading, 1262)                                                          \
+    /* Key-assignment pages (1270-1299) */                                            \
+    X(kHotGridHeading, 1270)                                                          \
+    X(kHotGridNote, 1271)                                                             \
+    X(kMacroKeysHeading, 1272)                                                        \
+    X(kStandardLayerHeading, 1273)                                                    \
+    X(kDuoLayerHeading, 1274)                                                         \
+    X(kInactiveSlotNote, 1275)                                                        \
+    X(kMediaFHeading, 1276)                                                           \
+    X(kMediaPlayerLabel, 1277)                                                        \
+    X(kMediaPlayerTip, 1278)                                                          \
+    X(kFKeySlotTip, 1279)                                                             \
+    X(kMultimediaKeySlotTip, 1280)                                                    \
+    X(kMacroManagerButton, 1281)                                                      \
+    X(kKeyPageHint, 1282)                                                             \
+    /* Shortcut, quick-launch and timer dialogs (1300-1339) */                        \
+    X(kShortcutTitle, 1300)                                                           \
+    X(kShortcutHint, 1301)                                                            \
+    X(kShortcutPressKey, 1302) /* empty key field */                                  \
+    X(kShortcutNoneBox, 1303)                                                         \
+    X(kShortcutShiftBox, 1304)                                                        \
+    X(kShortcutCtrlBox, 1305)                                                         \
+    X(kShortcutAltBox, 1306)                                                          \
+    X(kShortcutWinBox, 1307)                                                          \
+    X(kQuickLaunchTitle, 1310)                                                        \
+    X(kQuickLaunchLabel, 1311)                                                        \
+    X(kQuickLaunchProgramsFilter, 1312)                                               \
+    X(kQuickLaunchAllFilesFilter, 1313)                                               \
+    X(kQuickLaunchTooLong, 1314) /* %d: most bytes */                                 \
+    X(kCreateTimerTitle, 1320)                                                        \
+    X(kEditTimerTitle, 1321)                                                          \
+    X(kTimerChooseLabel, 1322)                                                        \
+    X(kTimerNameLabel, 1323)                                                          \
+    X(kTimerSecondsLabel, 1324)                                                       \
+    X(kTimerSecondsUnit, 1325)                                                        \
+    X(kTimerSaveButton, 1326)                                                         \
+    X(kTimerDeleteButton, 1327)                                                       \
+    X(kTimerChoosePrompt, 1328) /* LIST_TIMER before a choice */                      \
+    X(kTimerDeleteQuestion, 1329)                                                     \
+    X(kTimerNameEmpty, 1330)                                                          \
+    X(kTimerNameTooLong, 1331) /* %d: most characters */                              \
+    X(kTimerNameTaken, 1332)                                                          \
+    X(kTimerSecondsRange, 1333)                                                       \
+    X(kTimerListFull, 1334) /* %d: most timers */                                     \
+    X(kTimerNoneChosen, 1335)                                                         \
+    X(kTimerSaved, 1336)                                                              \
+    X(kTimerNameHint, 1337) /* %d: most characters */                                 \
+    /* Macro manager (1340-1399) */                                                   \
+    X(kMacroSetCaption, 1340)                                                         \
+    X(kNewMacroButton, 1341)                                                          \
+    X(kDeleteMacroButton, 1342)                                                       \
+    X(kTimelineEditorButton, 1343)  /* Switch_editor in the event list */             \
+    X(kEventListEditorButton, 1344) /* and in the timeline */                         \
+    X(kKeySequenceCaption, 1345)                                                      \
+    X(kStartRecordButton, 1346)                                                       \
+    X(kStopRecordButton, 1347)                                                        \
+    X(kRecordDelaysSwitch, 1348)                                                      \
+    X(kRepeatSwitch, 1349)                                                            \
+    X(kRepeatTimesCaption, 1350)                                                      \
+    X(kRecordHint, 1351)                                                              \
+    X(kRecordingAllKeys, 1352)    /* the keyboard is grabbed */                       \
+    X(kRecordingWindowKeys, 1353) /* the window's keys only */                        \
+    X(kRecordingFull, 1354)                                                           \
+    X(kRecordingLost, 1355)                                                           \
+    X(kAddSetTitle, 1356)                                                             \
+    X(kRenameSetTitle, 1357)                                                          \
+    X(kSetNameCaption, 1358)                                                          \
+    X(kDeleteSetQuestion, 1359)                                                       \
+    X(kDeleteMacroQuestion, 1360)                                                     \
+    X(kNoSetNotice, 1361)                                                             \
+    X(kNoMacroNotice, 1362)                                                           \
+    X(kDuplicateNameNotice, 1363)                                                     \
+    X(kReservedNameNotice, 1364)                                                      \
+    X(kNameTooLongNotice, 1365)                                                       \
+    X(kBadCharacterNotice, 1366)                                                      \
+    X(kSetsFullNotice, 1367)                                                          \
+    X(kMacrosFullNotice, 1368)                                                        \
+    X(kEventsFullNotice, 1369)                                                        \
+    X(kTimelineDroppedNote, 1370) /* %d: events left out */                           \
+    X(kTimelineDroppedQuestion, 1371)                                                 \
+    X(kTimelineSelectBar, 1372)                                                       \
+    X(kTimelineHint, 1373)                                                            \
+    X(kTimelineAddTip, 1374)                                                          \
+    X(kTimelineDeleteTip, 1375)                                                       \
+    X(kZoomInTip, 1376)                                                               \
+    X(kZoomOutTip, 1377)
 
 enum class TextId : int {
 #define KELM_TEXT_ID_ENUMERATOR(name, number) name = number,

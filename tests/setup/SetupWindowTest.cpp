@@ -12,9 +12,11 @@
 #include "settings/IniFile.h"
 #include "setup/CAdvancedPage.h"
 #include "setup/CConfirmDlg.h"
+#include "setup/CKeyPage.h"
 #include "setup/CLanguageDlg.h"
 #include "setup/CSetupDlg.h"
 #include "setup/CUpdatePage.h"
+#include "setup/KeyboardPicture.h"
 #include "setup/SkinSet.h"
 #include "tests/platform/gui/OffscreenApp.h"
 #include "tests/setup/FakeMonitorLink.h"
@@ -48,6 +50,7 @@ protected:
         block.Profiles[3].ModifyKey[2] = 1;
         block.Profiles[3].KBSpeed = 20;
         block.Profiles[3].LtBrightness = block.Profiles[0].LtBrightness == 1 ? 2 : 1;
+        block.Profiles[3].Keys[0].FunctionCode = 0xC1;  // M1: Calculator
 
         // A confirmation would wait for a user: it is answered Cancel and
         // the test fails instead of hanging.
@@ -202,6 +205,58 @@ TEST_F(SetupWindowTest, TheMarkedSlotsMarkerClearsWithoutAsking) {
     Click("windows profile", 2);
     EXPECT_EQ(session.Working().WindowsProfile, -1);
     for (int slot = 0; slot < kProfileCount; ++slot) EXPECT_FALSE(Find("windows profile", slot)->isChecked()) << slot;
+}
+
+TEST_F(SetupWindowTest, AKeysFieldOpensItsMenuAndShowsTheChoiceAndASecondClickOnlyClosesIt) {
+    auto* page = window->findChild<CKeyPage*>();
+    ASSERT_TRUE(page != nullptr && page->isVisible());
+    constexpr int kM1Slot = 2;
+    const auto outline = [](const QMenu* menu) {
+        QStringList entries;
+        for (const QAction* action : menu->actions()) entries << (action->isSeparator() ? "-" : action->text());
+        return entries.join('|');
+    };
+    const auto menuClosed = [page] { return page->OpenMenu() == nullptr; };
+
+    Click("M1");
+    skin::SkinMenu* menu = page->OpenMenu();
+    ASSERT_TRUE(menu != nullptr && menu->isVisible());
+    EXPECT_EQ(outline(menu),
+              "DuoLayer[+] Kelm|VELDAN Pact|Macro + Preset Function|Assign a Timer|Profile|Multimedia|"
+              "Internet Explorer|System|-|Standard|Assign a Shortcut|EMail|Calculator|My Computer|IE Browser|"
+              "Quicklaunch|Disabled|Open Driver");
+    EXPECT_TRUE(Find("M1")->isChecked());
+    const auto actions = menu->actions();
+    const auto disabled = std::find_if(actions.begin(), actions.end(),
+                                       [](const QAction* action) { return action->text() == "Disabled"; });
+    ASSERT_NE(disabled, actions.end());
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(*disabled).center());
+    ASSERT_TRUE(ProcessEventsUntil([&] { return page->Field(kM1Slot).Label() == "Disabled"; }));
+    EXPECT_EQ(Profile(0).Keys[0].FunctionCode, 0x00);
+    EXPECT_EQ(session.Working().Flags.KeyChanged[0][0], 1);
+    EXPECT_FALSE(Find("M1")->isChecked());
+    ASSERT_TRUE(ProcessEventsUntil(menuClosed));
+
+    Click("Profile 4");
+    EXPECT_EQ(page->Field(kM1Slot).Label(), "Calculator");
+
+    // The key on the picture opens the same menu; a second click on its
+    // field, which reaches the open menu first as a real click does, closes
+    // the menu and opens none.
+    const auto caps = KeyboardKeys();
+    const auto m1 = std::find_if(caps.begin(), caps.end(), [](const KeyCap& key) { return key.name == "M1"; });
+    ASSERT_NE(m1, caps.end());
+    QTest::mouseClick(page, Qt::LeftButton, {}, QPoint(m1->x + m1->width / 2, m1->y + m1->height / 2));
+    ASSERT_TRUE(page->OpenMenu() != nullptr && page->OpenMenu()->isVisible());
+    EXPECT_TRUE(Find("M1")->isChecked());
+    const QPoint field = Find("M1")->mapTo(window.get(), QPoint(10, 9));
+    QTest::mousePress(window->windowHandle(), Qt::LeftButton, {}, field);
+    QTest::mouseRelease(window->windowHandle(), Qt::LeftButton, {}, field);
+    ASSERT_TRUE(ProcessEventsUntil(menuClosed));
+    QTest::qWait(50);
+    EXPECT_EQ(page->OpenMenu(), nullptr);
+    EXPECT_FALSE(Find("M1")->isChecked());
+    EXPECT_EQ(Profile(3).Keys[0].FunctionCode, 0xC1);
 }
 
 }  // namespace

@@ -124,6 +124,17 @@ TEST_F(SkinMenuTest, PaintsColoursFrameSeparatorAndTradeMark) {
     const QRect row = menu_.actionGeometry(plain_);
     EXPECT_EQ(selected.pixelColor(row.right() - 1, row.top() + 1), kBlue);
     EXPECT_EQ(image.pixelColor(row.right() - 1, row.top() + 1), QColor(Qt::black));
+
+    // Under the mouse a checked entry is written in white: its own blue
+    // would all but vanish on the selected blue.
+    menu_.setActiveAction(checked_);
+    const QImage hovered = Render();
+    const QRect checkedRow = menu_.actionGeometry(checked_);
+    bool white = false;
+    for (int y = checkedRow.top(); y <= checkedRow.bottom(); ++y)
+        for (int x = checkedRow.left(); x <= checkedRow.right(); ++x)
+            white = white || hovered.pixelColor(x, y).lightness() > 230;
+    EXPECT_TRUE(white);
 }
 
 }  // namespace
