@@ -23,6 +23,7 @@ set(layers
   "setup|setup/texts skin keyboard suite settings platform platform/gui"
   "setup/art|setup setup/texts skin settings"
   "tools/kelmctl|keyboard suite settings/json settings platform"
+  "flash|keyboard suite settings platform"
 )
 
 set(faults "")

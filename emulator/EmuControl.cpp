@@ -54,6 +54,10 @@ ActionResult Fault(EmuKeyboard& keyboard, const std::vector<std::string>& words)
         keyboard.Faults().BusyFor(EmuFaults::kForever);
         return {true, "busy until the faults are cleared"};
     }
+    if (kind == "repeat" && words[2] == "forever") {
+        keyboard.Faults().RepeatCommands(EmuFaults::kForever);
+        return {true, "every update command answered \"repeat\" until the faults are cleared"};
+    }
     const auto count = ParseNumber(words[2], 0, 1000000);
     if (!count) return Usage("fault count must be a number from 0 to 1000000");
     const int n = static_cast<int>(*count);
@@ -65,6 +69,14 @@ ActionResult Fault(EmuKeyboard& keyboard, const std::vector<std::string>& words)
         keyboard.Faults().CorruptChecksums(n);
     } else if (kind == "unplug-after") {
         keyboard.UnplugAfter(n);
+    } else if (kind == "repeat") {
+        keyboard.Faults().RepeatCommands(n);
+    } else if (kind == "block-fail") {
+        if (n >= static_cast<int>(kMaxFirmwareBlocks)) return Usage("block-fail needs a block number 0..199");
+        keyboard.Faults().FailBlock(n);
+    } else if (kind == "unplug-after-blocks") {
+        if (n == 0) return Usage("unplug-after-blocks needs a count of at least 1");
+        keyboard.Faults().UnplugAfterBlocks(n);
     } else {
         return Usage("unknown fault: " + kind);
     }
@@ -91,7 +103,8 @@ ActionResult Record(EmuKeyboard& keyboard, const std::vector<std::string>& words
 std::string ControlUsage() {
     return "commands: press N | release N | profile N | brightness N | record STAGE [KEY [KEYCODE:ACTION:DELAY...]]\n"
            "          | event TYPE DATA | plug | unplug | fault busy N|forever | fault readfail N\n"
-           "          | fault checksum N | fault unplug-after N | fault clear | busy POLLS [MS] | firmware N\n"
+           "          | fault checksum N | fault unplug-after N | fault repeat N|forever | fault block-fail BLOCK\n"
+           "          | fault unplug-after-blocks N | fault clear | busy POLLS [MS] | firmware N\n"
            "          | dump | log | reset-log | help";
 }
 

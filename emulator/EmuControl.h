@@ -13,9 +13,12 @@
 //   fault readfail N           the next N reads fail
 //   fault checksum N           the next N reads with a checksum carry a wrong one
 //   fault unplug-after N       unplug after N more reports (0: now)
+//   fault repeat N|forever     update mode: the next N commands answer "repeat"
+//   fault block-fail BLOCK     update mode: the data of block 0..199 fails
+//   fault unplug-after-blocks N  update mode: unplug once N more blocks are taken
 //   fault clear
-//   busy POLLS [MS]            every write leaves the keyboard busy for POLLS
-//                              status reads and MS milliseconds
+//   busy POLLS [MS]            every write (update commands too) leaves the
+//                              keyboard busy for POLLS status reads and MS ms
 //   firmware N                 firmware version 0..255
 //   dump                       the state as JSON
 //   log | reset-log            the reports received (see EmuLog.h)

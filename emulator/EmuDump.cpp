@@ -32,6 +32,8 @@ std::string DumpKeyboard(EmuKeyboard& keyboard) {
     const EmuFaults& faults = keyboard.Faults();
     Json out = Json::object();
     out["FWVersion"] = memory.FWVersion;
+    out["LoaderVersion"] = keyboard.LoaderVersion();
+    out["UpdateMode"] = keyboard.InUpdateMode();
     out["CurrentProfile"] = memory.CurrentProfile;
     out["Plugged"] = keyboard.Plugged();
     out["HostState"] = host ? Json(*host) : Json(nullptr);
@@ -40,7 +42,10 @@ std::string DumpKeyboard(EmuKeyboard& keyboard) {
     out["Faults"] = Json{{"BusyPolls", faults.BusyPolls()},
                          {"ReadFailures", faults.ReadFailures()},
                          {"ChecksumFaults", faults.ChecksumFaults()},
-                         {"UnplugAfter", Nullable(faults.UnplugCountdown())}};
+                         {"UnplugAfter", Nullable(faults.UnplugCountdown())},
+                         {"Repeats", faults.Repeats()},
+                         {"BlockFail", Nullable(faults.FailingBlock())},
+                         {"UnplugAfterBlocks", Nullable(faults.UnplugBlockCountdown())}};
     Json profiles = Json::array();
     for (const ProfileRecord& profile : memory.Profiles) profiles.push_back(json::ProfileToJson(profile));
     out["Profiles"] = std::move(profiles);

@@ -10,11 +10,6 @@ namespace kelm::emu {
 
 namespace {
 
-const char* WriteResultName(bool accepted, bool refused) {
-    if (accepted) return "accepted";
-    return refused ? "refused" : "failed";
-}
-
 std::string Hex(unsigned value, int digits) {
     char text[16];
     std::snprintf(text, sizeof text, "0x%0*X", digits, value);
@@ -22,6 +17,8 @@ std::string Hex(unsigned value, int digits) {
 }
 
 ActionResult Error(std::string text) { return {false, std::move(text)}; }
+
+constexpr const char* kInLoader = "the keyboard is in its update mode until an update succeeds";
 
 // The report that a select code names.
 std::optional<ReportId> SelectedReport(std::uint8_t selectCode) {
@@ -40,24 +37,40 @@ std::unique_ptr<KeyboardMemory> FactoryMemory(int firmware) {
     memory->CurrentProfile = 0;
     memory->FWVersion = firmware;
     memory->Stamp = {};
+    memory->UpdateMode = 0;
     return memory;
 }
 
 EmuKeyboard::EmuKeyboard(const EmuClock& clock, std::unique_ptr<KeyboardMemory> memory)
-    : clock_(clock), memory_(std::move(memory)) {}
+    : clock_(clock), memory_(std::move(memory)), update_(memory_->UpdateMode != 0) {}
 
 // ---- host side ----
 
 bool EmuKeyboard::SetFeature(ReportView report) {
     if (!plugged_) return false;
     const std::uint8_t id = report.empty() ? 0 : report[0];
-    const WriteResult result = report.empty() ? WriteResult::Failed : ApplyWrite(report);
-    log_.Add(true, id, report.size(), WriteResultName(result == WriteResult::Accepted, result == WriteResult::Refused),
-             report);
-    if (result == WriteResult::Accepted) {
-        Accepted();
-    } else if (result == WriteResult::Refused) {
-        status_ = Status::Refused;
+    WriteResult result = WriteResult::Failed;
+    if (id == kUpdateCommandReportId) {
+        result = ApplyUpdateCommand(report);
+    } else if (!report.empty() && !update_.InLoader()) {
+        result = ApplyWrite(report);
+    }
+    switch (result) {
+        case WriteResult::Accepted:
+            log_.Add(true, id, report.size(), "accepted", report);
+            Accepted();
+            break;
+        case WriteResult::Refused:
+            log_.Add(true, id, report.size(), "refused", report);
+            status_ = Status::Refused;
+            break;
+        case WriteResult::Repeat:
+            log_.Add(true, id, report.size(), "repeat", report);
+            status_ = Status::Repeat;
+            break;
+        case WriteResult::Failed:
+            log_.Add(true, id, report.size(), "failed", report);
+            break;
     }
     AfterReport();
     return result != WriteResult::Failed;
@@ -139,6 +152,28 @@ EmuKeyboard::WriteResult EmuKeyboard::ApplyWrite(ReportView report) {
     }
 }
 
+EmuKeyboard::WriteResult EmuKeyboard::ApplyUpdateCommand(ReportView report) {
+    const auto command = ParseUpdateCommand(report, signatures_);
+    if (!command) {
+        update_.Fail();
+        return WriteResult::Refused;
+    }
+    if (faults_.TakeRepeat()) return WriteResult::Repeat;
+    const auto pending = update_.PendingBlock();
+    if (command->command == UpdateCommand::BlockData && pending && faults_.TakeBlockFailure(*pending)) {
+        update_.Fail();
+        return WriteResult::Refused;
+    }
+    const EmuUpdateMode::Outcome outcome = update_.Take(*command);
+    if (outcome.completed && outcome.version) memory_->FWVersion = *outcome.version;
+    const std::int32_t inLoader = update_.InLoader() ? 1 : 0;
+    if (outcome.completed || inLoader != memory_->UpdateMode) memoryChanged_ = true;
+    memory_->UpdateMode = inLoader;
+    if (!outcome.accepted) return WriteResult::Refused;
+    if (command->command == UpdateCommand::BlockData && faults_.CountBlock()) unplugAfterThisReport_ = true;
+    return WriteResult::Accepted;
+}
+
 bool EmuKeyboard::ApplySelect(ReportView report) {
     const auto select = ParseControlSelect(report);
     if (!select || !IsValidSlot(select->profile)) return false;
@@ -160,6 +195,8 @@ std::uint8_t EmuKeyboard::NextStatus() {
     switch (status_) {
         case Status::Refused:
             return kStatusRefused;
+        case Status::Repeat:
+            return kUpdateRepeat;
         case Status::Busy:
             if (busyPollsLeft_ > 0) {
                 --busyPollsLeft_;
@@ -180,7 +217,7 @@ std::optional<ReportBytes> EmuKeyboard::GetFeature(std::uint8_t id, std::size_t 
     if (bufferLength > 0 && !faults_.TakeReadFailure()) answer = BuildAnswer(id);
     if (answer) {
         const ReportInfo* info = FindReportInfo(id);
-        if (info->checksum && faults_.TakeChecksumFault()) answer->back() ^= 0x5A;
+        if (info != nullptr && info->checksum && faults_.TakeChecksumFault()) answer->back() ^= 0x5A;
         if (answer->size() > bufferLength) answer->resize(bufferLength);
         log_.Add(false, id, bufferLength, "answered", *answer);
     } else {
@@ -191,6 +228,11 @@ std::optional<ReportBytes> EmuKeyboard::GetFeature(std::uint8_t id, std::size_t 
 }
 
 std::optional<ReportBytes> EmuKeyboard::BuildAnswer(std::uint8_t id) {
+    const auto loader = static_cast<std::uint8_t>(loaderVersion_);
+    if (id == kUpdateStatusReportId) return BuildUpdateStatus(NextStatus());
+    if (update_.InLoader())
+        return id == static_cast<std::uint8_t>(ReportId::FirmwareReport) ? std::optional(BuildFirmwareReport(0, loader))
+                                                                         : std::nullopt;
     const ReportInfo* info = FindReportInfo(id);
     if (info == nullptr) return std::nullopt;
     const Selection selected =
@@ -208,7 +250,7 @@ std::optional<ReportBytes> EmuKeyboard::BuildAnswer(std::uint8_t id) {
         case ReportId::MacroReport:
             return BuildMacroReport({selected.profile, selected.keyIndex}, profile.Keys[selected.keyIndex]);
         case ReportId::FirmwareReport:
-            return BuildFirmwareReport(static_cast<std::uint8_t>(memory_->FWVersion));
+            return BuildFirmwareReport(static_cast<std::uint8_t>(memory_->FWVersion), loader);
         case ReportId::LightReport:
             return BuildLightReport(LightFromProfile(selected.profile, profile));
         case ReportId::SyncStampReport:
@@ -220,7 +262,8 @@ std::optional<ReportBytes> EmuKeyboard::BuildAnswer(std::uint8_t id) {
 }
 
 void EmuKeyboard::AfterReport() {
-    if (faults_.CountReport()) Unplug();
+    const bool blocksUsedUp = std::exchange(unplugAfterThisReport_, false);
+    if (faults_.CountReport() || blocksUsedUp) Unplug();
 }
 
 // ---- user side ----
@@ -230,6 +273,7 @@ ActionResult EmuKeyboard::ReleaseKey(int keyNumber) { return KeyAction(keyNumber
 
 ActionResult EmuKeyboard::KeyAction(int keyNumber, bool release) {
     if (!plugged_) return Error("the keyboard is unplugged");
+    if (update_.InLoader()) return Error(kInLoader);
     if (keyNumber < 1 || keyNumber > kKeyCount) return Error("key number must be 1..58");
     const int keyIndex = keyNumber - 1;
     const MacroKeyInfo& entry = Profile(memory_->CurrentProfile).Keys[keyIndex];
@@ -243,6 +287,7 @@ ActionResult EmuKeyboard::KeyAction(int keyNumber, bool release) {
 
 ActionResult EmuKeyboard::ChangeProfile(int profileNumber) {
     if (!plugged_) return Error("the keyboard is unplugged");
+    if (update_.InLoader()) return Error(kInLoader);
     if (profileNumber < 1 || profileNumber > kProfileCount) return Error("profile must be 1..5");
     return SwitchProfile(profileNumber - 1);
 }
@@ -255,6 +300,7 @@ ActionResult EmuKeyboard::SwitchProfile(int slot) {
 
 ActionResult EmuKeyboard::ChangeBrightness(int level) {
     if (!plugged_) return Error("the keyboard is unplugged");
+    if (update_.InLoader()) return Error(kInLoader);
     if (level < 1 || level > 6) return Error("brightness level must be 1..6");
     Profile(memory_->CurrentProfile).LtBrightness = level - 1;
     memoryChanged_ = true;
@@ -263,6 +309,7 @@ ActionResult EmuKeyboard::ChangeBrightness(int level) {
 
 ActionResult EmuKeyboard::RecordMacro(int stage, int keyNumber, const std::vector<MacroEvent>& events) {
     if (!plugged_) return Error("the keyboard is unplugged");
+    if (update_.InLoader()) return Error(kInLoader);
     if (stage < 1 || stage > 5) return Error("recording stage must be 1..5");
     if (keyNumber < 0 || keyNumber > 255) return Error("key number must be 0..255");
     if (stage == 3) {
@@ -284,6 +331,7 @@ ActionResult EmuKeyboard::RecordMacro(int stage, int keyNumber, const std::vecto
 
 ActionResult EmuKeyboard::RaiseEvent(std::uint16_t type, std::uint16_t data) {
     if (!plugged_) return Error("the keyboard is unplugged");
+    if (update_.InLoader()) return Error(kInLoader);
     return Raise(type, data);
 }
 
@@ -304,6 +352,8 @@ void EmuKeyboard::Unplug() {
     // What the keyboard holds only while powered is gone.
     status_ = Status::Ready;
     selections_ = {};
+    // An update cut short starts over: the boot loader waits for a new start.
+    update_.Fail();
     hostState_.reset();
     relay_.reset();
     notifications_.push_back({Notification::Kind::Presence, 0, 0, false});

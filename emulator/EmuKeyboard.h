@@ -25,6 +25,17 @@
 // Transfers fail (the host's SetFeature or GetFeature returns 0) while the
 // keyboard is unplugged, for report ids it does not know in that direction,
 // and by the "readfail" fault.
+//
+// Update mode (EmuUpdateMode): the UpdateCommandReport 0x1B takes the same
+// status as any write (busy for the configured polls and time, 2 when
+// refused, 4 under the "repeat" fault) and the UpdateStatusReport 0x1C
+// answers it. From an accepted start until an update succeeds the keyboard
+// runs its boot loader, as a real one does once its firmware is being
+// replaced: it takes only the update reports and answers only those and the
+// FirmwareReport (firmware version 0, as no firmware is there, and the
+// loader version); every other transfer fails, the user's keys, profile and
+// brightness do nothing, and it stays so across unplugging and, with a
+// state file, across runs.
 #pragma once
 
 #include <array>
@@ -37,6 +48,8 @@
 #include "emulator/EmuFaults.h"
 #include "emulator/EmuKeyTable.h"
 #include "emulator/EmuLog.h"
+#include "emulator/EmuUpdateMode.h"
+#include "keyboard/FirmwareUpdate.h"
 #include "keyboard/Reports.h"
 #include "settings/ConfigFile.h"
 #include "settings/SettingsRecord.h"
@@ -44,6 +57,7 @@
 namespace kelm::emu {
 
 inline constexpr int kDefaultFirmware = 115;
+inline constexpr int kDefaultLoaderVersion = 103;
 inline constexpr std::uint8_t kStatusRefused = 2;
 
 class EmuClock {
@@ -58,6 +72,7 @@ struct KeyboardMemory {
     std::int32_t CurrentProfile;
     std::int32_t FWVersion;
     SyncStamp Stamp;
+    std::int32_t UpdateMode;  // 1: in the boot loader until an update succeeds
 };
 
 // The factory state: DefaultProfile in every slot, profile 0 active, no
@@ -111,6 +126,8 @@ public:
     // ---- configuration and faults ----
     void SetBusyTiming(BusyTiming timing) { busyTiming_ = timing; }
     void SetFirmware(int version);
+    void SetLoaderVersion(int version) { loaderVersion_ = version; }
+    void SetUpdateSignatures(const UpdateSignatures& signatures) { signatures_ = signatures; }
     EmuFaults& Faults() { return faults_; }
     const EmuFaults& Faults() const { return faults_; }
     // Unplugs after this many more reports; 0 unplugs now.
@@ -118,6 +135,8 @@ public:
 
     // ---- observation ----
     const KeyboardMemory& Memory() const { return *memory_; }
+    bool InUpdateMode() const { return update_.InLoader(); }
+    int LoaderVersion() const { return loaderVersion_; }
     std::optional<std::uint8_t> HostState() const { return hostState_; }
     // The last PactRelayReport written, whole.
     std::optional<ReportBytes> LastRelayReport() const { return relay_; }
@@ -132,9 +151,10 @@ private:
         std::uint8_t profile;
         std::uint8_t keyIndex;
     };
-    enum class WriteResult { Accepted, Refused, Failed };
+    enum class WriteResult { Accepted, Refused, Repeat, Failed };
 
     WriteResult ApplyWrite(ReportView report);
+    WriteResult ApplyUpdateCommand(ReportView report);
     bool ApplySelect(ReportView report);
     std::optional<ReportBytes> BuildAnswer(std::uint8_t id);
     std::uint8_t NextStatus();
@@ -150,7 +170,7 @@ private:
     bool plugged_ = true;
     bool memoryChanged_ = false;
 
-    enum class Status { Ready, Busy, Refused } status_ = Status::Ready;
+    enum class Status { Ready, Busy, Refused, Repeat } status_ = Status::Ready;
     BusyTiming busyTiming_;
     int busyPollsLeft_ = 0;
     std::int64_t busyUntilMs_ = 0;
@@ -158,6 +178,11 @@ private:
     std::array<std::optional<Selection>, 256> selections_{};
     std::optional<std::uint8_t> hostState_;
     std::optional<ReportBytes> relay_;
+
+    EmuUpdateMode update_;
+    UpdateSignatures signatures_ = kDefaultUpdateSignatures;
+    int loaderVersion_ = kDefaultLoaderVersion;
+    bool unplugAfterThisReport_ = false;
 
     EmuFaults faults_;
     EmuLog log_;

@@ -107,7 +107,7 @@ StateLoad LoadKeyboardState(const std::string& path, int firmware) {
         StateReader reader(file);
         bool ok = reader.Int(kKeyboardSection, "FWVersion", 0, 255, memory->FWVersion) &&
                   reader.Int(kKeyboardSection, "CurrentProfile", 0, kProfileCount - 1, memory->CurrentProfile) &&
-                  reader.Stamp(memory->Stamp);
+                  reader.Int(kKeyboardSection, "UpdateMode", 0, 1, memory->UpdateMode) && reader.Stamp(memory->Stamp);
         for (int slot = 0; ok && slot < kProfileCount; ++slot)
             ok = ReadProfile(reader, slot, memory->Profiles[static_cast<std::size_t>(slot)]);
         if (!ok) {
@@ -126,6 +126,7 @@ std::string FormatKeyboardState(const KeyboardMemory& memory) {
     };
     writeInt(kKeyboardSection, "FWVersion", memory.FWVersion);
     writeInt(kKeyboardSection, "CurrentProfile", memory.CurrentProfile);
+    writeInt(kKeyboardSection, "UpdateMode", memory.UpdateMode);
     file.Set(kKeyboardSection, "SyncStamp", EncodeStruct(memory.Stamp.data(), memory.Stamp.size()));
     for (int slot = 0; slot < kProfileCount; ++slot) {
         const ProfileRecord& profile = memory.Profiles[static_cast<std::size_t>(slot)];

@@ -5,6 +5,7 @@
 //   [Keyboard]
 //   FWVersion=115              firmware version 0..255
 //   CurrentProfile=0           active profile 0..4
+//   UpdateMode=0               1 while an update has begun and not succeeded
 //   SyncStamp=<structure>      the 16-byte stamp
 //   [Profile0] .. [Profile4]
 //   ModifyKeyMask=63           bit i = ModifyKey i

@@ -1,11 +1,14 @@
 // KelmEmu: the software keyboard, and `KelmEmu ctl`, its remote control.
 //
-//   KelmEmu [--state FILE] [--socket PATH] [--firmware N] [--busy-polls N] [--busy-ms MS] [--unplugged]
+//   KelmEmu [--state FILE] [--socket PATH] [--firmware N] [--loader N] [--flashpack CONFIG]
+//           [--busy-polls N] [--busy-ms MS] [--unplugged]
 //   KelmEmu ctl [--socket PATH] COMMAND [ARGS...]
 //
 // The first form runs the keyboard in the foreground until SIGTERM or
 // SIGINT. The socket defaults to the one KELM_DEVICE=emu:<path> names, else
-// <runtime>/KelmEmu.sock.
+// <runtime>/KelmEmu.sock. --loader sets the update mode's version (byte 3 of
+// the FirmwareReport, 103 by default); --flashpack takes the update mode's
+// signatures from a FlashPack/config.ini, as KelmFlash does.
 #include <signal.h>
 #include <sys/signalfd.h>
 
@@ -14,6 +17,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -40,8 +44,8 @@ public:
 
 int Usage() {
     std::fprintf(stderr,
-                 "usage: KelmEmu [--state FILE] [--socket PATH] [--firmware N] [--busy-polls N] [--busy-ms MS]"
-                 " [--unplugged]\n"
+                 "usage: KelmEmu [--state FILE] [--socket PATH] [--firmware N] [--loader N] [--flashpack CONFIG]\n"
+                 "               [--busy-polls N] [--busy-ms MS] [--unplugged]\n"
                  "       KelmEmu ctl [--socket PATH] COMMAND [ARGS...]\n%s\n",
                  ControlUsage().c_str());
     return 2;
@@ -101,6 +105,8 @@ struct Options {
     std::string state;
     std::string socket;
     long firmware = -1;
+    long loader = kDefaultLoaderVersion;
+    std::string flashPack;
     long busyPolls = 0;
     long busyMs = 0;
     bool unplugged = false;
@@ -118,6 +124,10 @@ bool ParseOptions(int argc, char** argv, Options& options) {
             options.socket = argv[++i];
         } else if (arg == "--firmware" && hasValue) {
             if (!ParseInt(argv[++i], 0, 255, options.firmware)) return false;
+        } else if (arg == "--loader" && hasValue) {
+            if (!ParseInt(argv[++i], 0, 255, options.loader)) return false;
+        } else if (arg == "--flashpack" && hasValue) {
+            options.flashPack = argv[++i];
         } else if (arg == "--busy-polls" && hasValue) {
             if (!ParseInt(argv[++i], 0, 1000000, options.busyPolls)) return false;
         } else if (arg == "--busy-ms" && hasValue) {
@@ -127,6 +137,19 @@ bool ParseOptions(int argc, char** argv, Options& options) {
         }
     }
     return true;
+}
+
+// The update mode's signatures as KelmFlash reads them from the package.
+std::optional<UpdateSignatures> FlashPackSignatures(const std::string& path) {
+    std::string error = path + ": no such file";
+    std::optional<UpdateSignatures> signatures;
+    if (std::filesystem::exists(path)) {
+        const IniFile file(path);
+        error = path + ": cannot be read";
+        if (file.Readable()) signatures = ReadUpdateSignatures(file, &error);
+    }
+    if (!signatures) std::fprintf(stderr, "KelmEmu: %s\n", error.c_str());
+    return signatures;
 }
 
 int RunKeyboard(const Options& options) {
@@ -158,8 +181,17 @@ int RunKeyboard(const Options& options) {
         memory = std::move(load.memory);
     }
 
+    UpdateSignatures signatures = kDefaultUpdateSignatures;
+    if (!options.flashPack.empty()) {
+        const auto read = FlashPackSignatures(options.flashPack);
+        if (!read) return 1;
+        signatures = *read;
+    }
+
     SteadyClock clock;
     EmuKeyboard keyboard(clock, std::move(memory));
+    keyboard.SetLoaderVersion(static_cast<int>(options.loader));
+    keyboard.SetUpdateSignatures(signatures);
     keyboard.SetBusyTiming({static_cast<int>(options.busyPolls), options.busyMs});
     if (options.firmware >= 0) keyboard.SetFirmware(firmware);
     if (options.unplugged) keyboard.Unplug();

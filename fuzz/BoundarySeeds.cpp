@@ -18,6 +18,7 @@
 #include "emulator/EmuKeyboard.h"
 #include "emulator/EmuWire.h"
 #include "fuzz/InputReader.h"
+#include "keyboard/FirmwareUpdate.h"
 #include "keyboard/KeyboardProtocol.h"
 #include "keyboard/Reports.h"
 #include "platform/FileIo.h"
@@ -331,12 +332,44 @@ bool WriteEmuWire(const std::string& folder) {
     Ctl(requests, {"log"});
     Ctl(requests, {"dump"});
 
+    // A firmware update of 3 blocks with its status reads, one refused block
+    // and a repeat on the way; then the boot loader's answers.
+    std::string update(1, static_cast<char>(emuwire::kRequests));
+    const std::vector<std::uint8_t> image = MakeTestImage(2049, 120);
+    const auto status = [&update] { Read(update, static_cast<ReportId>(kUpdateStatusReportId), 3); };
+    Ctl(update, {"fault", "repeat", "1"});
+    Write(update, BuildStartCommand(kDefaultUpdateSignatures));
+    status();
+    Write(update, BuildStartCommand(kDefaultUpdateSignatures));
+    status();
+    Write(update, BuildImageSizeCommand(2049, kDefaultUpdateSignatures));
+    status();
+    Write(update, BuildPrepareCommand());
+    status();
+    Ctl(update, {"fault", "block-fail", "2"});
+    for (std::uint16_t n = 0; n < 3; ++n) {
+        std::vector<std::uint8_t> block(kFirmwareBlockSize, 0);
+        std::copy(image.begin() + n * 1024, image.begin() + std::min<std::size_t>(image.size(), n * 1024 + 1024),
+                  block.begin());
+        Write(update, BuildBlockHeaderCommand(n, BlockChecksum(block), kDefaultUpdateSignatures));
+        status();
+        Write(update, BuildBlockDataCommand(block));
+        status();
+    }
+    Write(update, BuildFinishCommand());
+    status();
+    Read(update, ReportId::FirmwareReport, 6);
+    Read(update, ReportId::ProfileReport, 3);
+    Ctl(update, {"press", "5"});
+    Ctl(update, {"dump"});
+
     std::string framed(1, static_cast<char>(emuwire::kRequests));
     framed.push_back(static_cast<char>(emuwire::Request(emuwire::kWriteFramed, 0)));
     AppendText(framed, Chars(BuildMacroReport({0, 2}, SampleMacro())).substr(0, 100));
     Read(framed, ReportId::MacroReport, 2083);
     return ReplaceFileAtomically(folder + "stream.bin", stream) &&
            ReplaceFileAtomically(folder + "requests.bin", requests) &&
+           ReplaceFileAtomically(folder + "update.bin", update) &&
            ReplaceFileAtomically(folder + "framed.bin", framed);
 }
 

@@ -27,6 +27,7 @@
 #include "emulator/EmuWire.h"
 #include "fuzz/FuzzCheck.h"
 #include "fuzz/InputReader.h"
+#include "keyboard/FirmwareUpdate.h"
 #include "keyboard/Reports.h"
 #include "platform/SysCalls.h"
 
@@ -108,7 +109,9 @@ bool LastEventIs(const std::vector<Notification>& notes, long type, long data) {
 // Commands whose effect can be seen from outside: the result and the effect
 // must follow from the words as documented. Other commands only keep the
 // keyboard's limits (checked after every request).
-void CheckControl(const std::vector<std::string>& words, bool pluggedBefore, const ActionResult& result,
+// keysWorked: the keyboard was plugged in and out of its update mode, so the
+// user's keys and changes could take effect.
+void CheckControl(const std::vector<std::string>& words, bool keysWorked, const ActionResult& result,
                   EmuKeyboard& keyboard, const std::vector<Notification>& notes, bool& dumpRead) {
     if (words.empty()) {
         FUZZ_CHECK(!result.ok);
@@ -126,32 +129,38 @@ void CheckControl(const std::vector<std::string>& words, bool pluggedBefore, con
         if (version) FUZZ_CHECK(memory.FWVersion == *version);
     } else if (command == "profile") {
         const auto profile = n == 2 ? arg(1, 1, 5) : std::nullopt;
-        FUZZ_CHECK(result.ok == (profile.has_value() && pluggedBefore));
+        FUZZ_CHECK(result.ok == (profile.has_value() && keysWorked));
         if (result.ok) FUZZ_CHECK(memory.CurrentProfile == *profile - 1 && LastEventIs(notes, EVT_PROFILE, *profile));
     } else if (command == "brightness") {
         const auto level = n == 2 ? arg(1, 1, 6) : std::nullopt;
-        FUZZ_CHECK(result.ok == (level.has_value() && pluggedBefore));
+        FUZZ_CHECK(result.ok == (level.has_value() && keysWorked));
         if (result.ok)
             FUZZ_CHECK(memory.Profiles[static_cast<std::size_t>(memory.CurrentProfile)].LtBrightness == *level - 1 &&
                        LastEventIs(notes, EVT_BRIGHTNESS, *level));
     } else if (command == "press" || command == "release") {
         const auto key = n == 2 ? arg(1, 1, kKeyCount) : std::nullopt;
-        FUZZ_CHECK(result.ok == (key.has_value() && pluggedBefore));
+        FUZZ_CHECK(result.ok == (key.has_value() && keysWorked));
     } else if (command == "event") {
         const auto type = n == 3 ? arg(1, 0, 0xFFFF) : std::nullopt;
         const auto data = n == 3 ? arg(2, 0, 0xFFFF) : std::nullopt;
-        FUZZ_CHECK(result.ok == (type && data && pluggedBefore));
+        FUZZ_CHECK(result.ok == (type && data && keysWorked));
         if (result.ok) FUZZ_CHECK(LastEventIs(notes, *type, *data));
     } else if (command == "fault" && n == 3 && words[1] != "unplug-after") {
-        const bool forever = words[1] == "busy" && words[2] == "forever";
+        const std::string& kind = words[1];
+        const bool forever = (kind == "busy" || kind == "repeat") && words[2] == "forever";
         const auto count = forever ? std::optional<long>(EmuFaults::kForever) : arg(2, 0, 1000000);
-        const bool known = words[1] == "busy" || words[1] == "readfail" || words[1] == "checksum";
+        const bool known = kind == "busy" || kind == "readfail" || kind == "checksum" || kind == "repeat" ||
+                           (kind == "block-fail" && count && *count < 200) ||
+                           (kind == "unplug-after-blocks" && count && *count >= 1);
         FUZZ_CHECK(result.ok == (known && count.has_value()));
         if (!result.ok) return;
         const EmuFaults& faults = keyboard.Faults();
-        const int set = words[1] == "busy" ? faults.BusyPolls()
-                        : words[1] == "readfail" ? faults.ReadFailures()
-                                                 : faults.ChecksumFaults();
+        const std::optional<int> set = kind == "busy"         ? faults.BusyPolls()
+                                       : kind == "readfail"   ? faults.ReadFailures()
+                                       : kind == "checksum"   ? faults.ChecksumFaults()
+                                       : kind == "repeat"     ? faults.Repeats()
+                                       : kind == "block-fail" ? faults.FailingBlock()
+                                                              : faults.UnplugBlockCountdown();
         FUZZ_CHECK(set == *count);
     } else if (command == "busy") {
         const auto polls = n == 2 || n == 3 ? arg(1, 0, 1000000) : std::nullopt;
@@ -169,7 +178,7 @@ void CheckControl(const std::vector<std::string>& words, bool pluggedBefore, con
         }
         const bool stored = stage == 3;
         const bool keyFits = !stored || (key && *key >= 1 && *key <= kMacroCapableKeys && events.size() <= kMaxEvents);
-        FUZZ_CHECK(result.ok == (stage && key && eventsValid && (stored || events.empty()) && pluggedBefore && keyFits));
+        FUZZ_CHECK(result.ok == (stage && key && eventsValid && (stored || events.empty()) && keysWorked && keyFits));
         if (!result.ok) return;
         FUZZ_CHECK(LastEventIs(notes, EVT_MACRO_RECORD, (*stage << 8) | *key));
         if (!stored) return;
@@ -225,6 +234,12 @@ void CheckRead(EmuKeyboard& keyboard, std::uint8_t id, std::uint32_t bufferLengt
     const auto answer = keyboard.GetFeature(id, bufferLength);
     if (!answer) return;
     FUZZ_CHECK(pluggedBefore && !readFault && bufferLength > 0);
+    if (id == kUpdateStatusReportId) {
+        FUZZ_CHECK(answer->size() == std::min<std::size_t>(bufferLength, kUpdateStatusLength));
+        FUZZ_CHECK(answer->front() == id);
+        if (answer->size() > 1) FUZZ_CHECK((*answer)[1] >= kUpdateDone && (*answer)[1] <= kUpdateRepeat);
+        return;
+    }
     const ReportInfo* info = FindReportInfo(id);
     FUZZ_CHECK(info != nullptr && answer->size() == std::min<std::size_t>(bufferLength, info->length));
     FUZZ_CHECK(answer->front() == id);
@@ -236,6 +251,7 @@ void CheckRead(EmuKeyboard& keyboard, std::uint8_t id, std::uint32_t bufferLengt
 void CheckMemory(const KeyboardMemory& memory) {
     FUZZ_CHECK(IsValidSlot(memory.CurrentProfile));
     FUZZ_CHECK(memory.FWVersion >= 0 && memory.FWVersion <= 255);
+    FUZZ_CHECK(memory.UpdateMode == 0 || memory.UpdateMode == 1);
     for (const ProfileRecord& profile : memory.Profiles) {
         FUZZ_CHECK(Terminated(profile.ProFileName) && Terminated(profile.GameFile0));
         for (const std::int32_t modify : profile.ModifyKey) FUZZ_CHECK(modify == 0 || modify == 1);
@@ -254,6 +270,7 @@ public:
 
     void Serve(const Frame& frame) {
         const bool pluggedBefore = keyboard_.Plugged();
+        const bool keysWorked = pluggedBefore && !keyboard_.InUpdateMode();
         std::vector<std::string> words;
         std::optional<ActionResult> control;
         switch (frame.kind) {
@@ -287,7 +304,7 @@ public:
                 break;
         }
         const std::vector<Notification> notes = keyboard_.TakeNotifications();
-        if (control) CheckControl(words, pluggedBefore, *control, keyboard_, notes, dumpRead_);
+        if (control) CheckControl(words, keysWorked, *control, keyboard_, notes, dumpRead_);
         for (const Notification& note : notes) {
             if (note.kind == Notification::Kind::Presence) {
                 FUZZ_CHECK(note.plugged != plugged_);

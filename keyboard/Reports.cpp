@@ -268,9 +268,10 @@ std::optional<MacroAddress> ParseMacroReport(ReportView report, MacroKeyInfo& en
 
 // ---- FirmwareReport ----
 
-ReportBytes BuildFirmwareReport(std::uint8_t version) {
+ReportBytes BuildFirmwareReport(std::uint8_t version, std::uint8_t loaderVersion) {
     ReportBytes report = NewReport(ReportId::FirmwareReport);
     report[2] = version;
+    report[3] = loaderVersion;
     return report;
 }
 

@@ -232,9 +232,10 @@ ReportBytes BuildMacroReport(MacroAddress address, const MacroKeyInfo& entry);
 // a zeroed event area. Other fields stay as they were.
 std::optional<MacroAddress> ParseMacroReport(ReportView report, MacroKeyInfo& entry);
 
-// ---- FirmwareReport ----
+// ---- FirmwareReport: byte 2 the firmware version, byte 3 the version of
+// the update mode (FirmwareUpdate.h reads it) ----
 
-ReportBytes BuildFirmwareReport(std::uint8_t version);
+ReportBytes BuildFirmwareReport(std::uint8_t version, std::uint8_t loaderVersion = 0);
 std::optional<std::uint8_t> ParseFirmwareReport(ReportView report);
 
 // ---- LightReport ----

@@ -1,5 +1,6 @@
 #include "tools/kelmctl/Commands.h"
 
+#include "tools/kelmctl/FirmwareCommands.h"
 #include "tools/kelmctl/KeyboardCommands.h"
 #include "tools/kelmctl/MonitorCommands.h"
 #include "tools/kelmctl/ProfileCommands.h"
@@ -212,6 +213,21 @@ std::string ApplyHelp() {
            kProgramFolderOption + "  --reset     reset the keyboard and send everything\n";
 }
 
+std::string FirmwareMakeImageHelp() {
+    return "Writes a firmware image of --size bytes to FILE for the software keyboard KelmEmu\n"
+           "and the tests of KelmFlash. With --version V (1..255) the image begins with a\n"
+           "header of our own, the bytes \"KLFW\" followed by the byte V, and KelmEmu reports\n"
+           "firmware version V once the image has been written to it successfully; an image\n"
+           "without the header leaves the keyboard's version as it was. The rest of the image\n"
+           "is a fixed pseudo-random filler, the same for every run. Sizes above 204800 bytes\n"
+           "(the most a keyboard takes) are allowed, to test that KelmFlash refuses them.\n"
+           "FILE is replaced atomically.\n"
+           "\n"
+           "Options:\n"
+           "  --size N     the image's length in bytes, 0..16777216 (required)\n"
+           "  --version V  the firmware version the header names; needs at least 5 bytes\n";
+}
+
 CommandSet MakeCommands() {
     CommandSet set;
     set.intro = kIntro;
@@ -253,6 +269,8 @@ CommandSet MakeCommands() {
          {"--home"}, RunStatus, {"--json"}},
         {"apply", "[--home DIR] [--reset]", "send the saved settings through KelmWatch", ApplyHelp(), 0, {"--home"},
          RunApply, {"--reset"}},
+        {"firmware make-image", "FILE --size N [--version V]", "write a test firmware image for KelmEmu",
+         FirmwareMakeImageHelp(), 1, {"--size", "--version"}, RunFirmwareMakeImage},
     };
     return set;
 }
