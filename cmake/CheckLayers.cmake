@@ -23,7 +23,8 @@ set(layers
   "setup|setup/texts skin keyboard suite settings platform platform/gui"
   "setup/art|setup setup/texts skin settings"
   "tools/kelmctl|keyboard suite settings/json settings platform"
-  "flash|keyboard suite settings platform"
+  "flash|keyboard suite settings skin platform platform/gui"
+  "flash/art|flash skin"
 )
 
 set(faults "")

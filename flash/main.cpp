@@ -2,20 +2,31 @@
 // installation.
 //
 //   KelmFlash [ARGUMENT]   the update window; its flow depends on the first
-//                          character of ARGUMENT, as KelmWatch passes it
+//                          character of ARGUMENT, as KelmWatch passes it:
+//                          none, 1 or 2 ask first, 0 tells that no update
+//                          is needed, any other opens the window at once
 //   KelmFlash --no-gui     one update at once, with text lines, for scripts
 //
 // One KelmFlash runs at a time: a second one ends at once.
 #include <signal.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
 
+#include <QApplication>
+#include <QSocketNotifier>
 #include <cstdio>
 #include <iostream>
+#include <memory>
 #include <string>
 
 #include "flash/CommandLineUpdate.h"
 #include "flash/FlashIds.h"
+#include "flash/FlashProgram.h"
 #include "platform/Debug.h"
 #include "platform/NamedMutex.h"
+#include "platform/ProcessLauncher.h"
+#include "platform/UniqueFd.h"
+#include "platform/gui/GuiApplication.h"
 
 namespace {
 
@@ -51,10 +62,31 @@ int Main(int argc, char** argv) {
     DebugOutput("FW Update: %s\n", commandLine.c_str());
 
     if (noGui) return RunCommandLineUpdate(FlashFolders::FromEnvironment(), stopSignals, std::cout, std::cerr);
-    std::fprintf(stderr,
-                 "KelmFlash: the update window is not available in this build; run 'KelmFlash --no-gui' to update "
-                 "from the command line\n");
-    return 1;
+
+    int qtArgc = 1;
+    const std::unique_ptr<QCoreApplication> application = CreateApplication(qtArgc, argv);
+    if (qobject_cast<QApplication*>(application.get()) == nullptr) {
+        std::fprintf(stderr,
+                     "KelmFlash: there is no display to show the window on; run 'KelmFlash --no-gui' to update from "
+                     "the command line\n");
+        return 1;
+    }
+    // A stop asked for by a signal ends the windows' loops; a pass that runs
+    // is still let run to its end before devbridge goes (the update window's
+    // release waits for it).
+    const UniqueFd signalFd(::signalfd(-1, &stopSignals, SFD_CLOEXEC | SFD_NONBLOCK));
+    QSocketNotifier stop(signalFd.Get(), QSocketNotifier::Read);
+    bool stopped = false;
+    QObject::connect(&stop, &QSocketNotifier::activated, [&signalFd, &stopped] {
+        signalfd_siginfo info{};
+        while (::read(signalFd.Get(), &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
+        }
+        stopped = true;
+        QCoreApplication::exit(1);
+    });
+    SystemLauncher launcher;
+    return RunFlashWindows(argc > 1 ? std::string_view(argv[1]) : std::string_view(), FlashFolders::FromEnvironment(),
+                           launcher, &stopped);
 }
 
 }  // namespace

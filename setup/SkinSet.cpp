@@ -4,13 +4,15 @@
 #include <QDialog>
 #include <QFont>
 
+#include "skin/SkinFiles.h"
+
 namespace kelm {
 
 QString SkinPath(const std::string& programFolder, const QString& base) {
-    return QString::fromStdString(programFolder) + QStringLiteral("Skin/") + base;
+    return skin::SkinFilePath(programFolder, base);
 }
 
-QString Utf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+QString Utf8(std::string_view text) { return skin::FromUtf8(text); }
 
 void UseSetupFont() {
     QFont font(QStringLiteral("DejaVu Sans"));
@@ -32,13 +34,9 @@ skin::PictureButton* SkinSet::Button(std::string_view layout, QWidget* parent, s
 
 SkinSet::DialogButtons SkinSet::EndButtons(QDialog& dialog, const LanguageTexts& texts,
                                            const std::array<std::string_view, 3>& layouts) const {
-    const DialogButtons buttons{Button(layouts[0], &dialog), Button(layouts[1], &dialog), Button(layouts[2], &dialog)};
-    buttons.ok->setText(Utf8(texts.Text(TextId::kOkButton)));
-    buttons.cancel->setText(Utf8(texts.Text(TextId::kCancelButton)));
-    QObject::connect(buttons.ok, &QAbstractButton::clicked, &dialog, &QDialog::accept);
-    QObject::connect(buttons.cancel, &QAbstractButton::clicked, &dialog, &QDialog::reject);
-    QObject::connect(buttons.exit, &QAbstractButton::clicked, &dialog, &QDialog::reject);
-    return buttons;
+    const skin::DialogButtons made = skin::MakeEndButtons(
+        dialog, pictures_, layouts, Utf8(texts.Text(TextId::kOkButton)), Utf8(texts.Text(TextId::kCancelButton)));
+    return {made.ok, made.cancel, made.exit};
 }
 
 }  // namespace kelm

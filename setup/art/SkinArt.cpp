@@ -19,26 +19,16 @@ using skin::kBlue;
 using skin::kControlEdge;
 using skin::kLight;
 
-const QColor kOutside(255, 255, 255);  // outside a shaped window
-const QColor kWindowTop(0x12, 0x16, 0x1B);
-const QColor kWindowBottom(0x07, 0x09, 0x0B);
-const QColor kPanel(0x0E, 0x12, 0x16);
-const QColor kPanelEdge(0x1F, 0x2A, 0x35);
-const QColor kControl(0x17, 0x1C, 0x22);
-const QColor kHot(0x1C, 0x28, 0x34);
-const QColor kDisabled(0x10, 0x13, 0x16);
-const QColor kDisabledEdge(0x1A, 0x1F, 0x24);
-const QColor kGlyph(0x9A, 0xA5, 0xB1);
+// The colours every program's pictures share.
+const QColor& kWindowBottom = skin::kArtWindowBottom;
+const QColor& kControl = skin::kArtControl;
+const QColor& kHot = skin::kArtHot;
+const QColor& kDisabled = skin::kArtDisabled;
+const QColor& kDisabledEdge = skin::kArtDisabledEdge;
+const QColor& kGlyph = skin::kArtGlyph;
+constexpr qreal kRadius = skin::kArtRadius;
 
-constexpr qreal kRadius = 4;
-
-QRectF Inner(const QRect& rect) { return QRectF(rect).adjusted(0.5, 0.5, -0.5, -0.5); }
-
-void Panel(QPainter& p, const QRectF& rect, qreal radius = 6) {
-    p.setPen(QPen(kPanelEdge, 1));
-    p.setBrush(kPanel);
-    p.drawRoundedRect(rect.adjusted(0.5, 0.5, -0.5, -0.5), radius, radius);
-}
+void Panel(QPainter& p, const QRectF& rect, qreal radius = 6) { skin::PaintPanel(p, rect, radius); }
 
 // A section of a page: a panel with a short blue stroke where its heading
 // (drawn by the page in the user's language) begins.
@@ -56,45 +46,7 @@ void Track(QPainter& p, const QRect& rect) {
     p.drawRoundedRect(QRectF(rect.left() + 2, y - 2, rect.width() - 4, 4), 2, 2);
 }
 
-QColor Fill(Look look) {
-    switch (look) {
-        case Look::Highlighted:
-            return kHot;
-        case Look::Pressed:
-            return kBlue;
-        case Look::Disabled:
-            return kDisabled;
-        case Look::Normal:
-            break;
-    }
-    return kControl;
-}
-
-QColor Edge(Look look) {
-    switch (look) {
-        case Look::Highlighted:
-        case Look::Pressed:
-            return kBlue;
-        case Look::Disabled:
-            return kDisabledEdge;
-        case Look::Normal:
-            break;
-    }
-    return kControlEdge;
-}
-
-void Button(QPainter& p, const QRect& rect, Look look) {
-    p.setPen(QPen(Edge(look), 1));
-    if (look == Look::Pressed) {
-        QLinearGradient shade(rect.topLeft(), rect.bottomLeft());
-        shade.setColorAt(0, kBlue.lighter(115));
-        shade.setColorAt(1, kBlue.darker(125));
-        p.setBrush(shade);
-    } else {
-        p.setBrush(Fill(look));
-    }
-    p.drawRoundedRect(Inner(rect), kRadius, kRadius);
-}
+void Button(QPainter& p, const QRect& rect, Look look) { skin::PaintButton(p, rect, look); }
 
 void Tab(QPainter& p, const QRect& rect, Look look) {
     const QRectF area = QRectF(rect).adjusted(2, 2, -2, 0);
@@ -122,7 +74,7 @@ void Marker(QPainter& p, const QRect& rect, Look look) {
 void Switch(QPainter& p, const QRect& rect, Look look) {
     const qreal side = std::min(12, rect.height() - 2);
     const QRectF box(rect.left() + 1.5, rect.top() + (rect.height() - side) / 2, side, side);
-    p.setPen(QPen(Edge(look), 1));
+    p.setPen(QPen(skin::ArtEdge(look), 1));
     p.setBrush(look == Look::Pressed ? kBlue : look == Look::Disabled ? kDisabled : kControl);
     p.drawRoundedRect(box, 2, 2);
     if (look != Look::Pressed) return;
@@ -151,23 +103,7 @@ void Dropdown(QPainter& p, const QRect& rect, Look look) {
 void Field(QPainter& p, const QRect& rect, Look look) {
     p.setPen(QPen(look == Look::Highlighted || look == Look::Pressed ? kBlue : kControlEdge, 1));
     p.setBrush(QColor(0x05, 0x06, 0x08));
-    p.drawRoundedRect(Inner(rect), 2, 2);
-}
-
-void TitleGlyph(QPainter& p, const QRect& rect, Look look, bool close) {
-    if (look == Look::Highlighted || look == Look::Pressed) {
-        p.setPen(Qt::NoPen);
-        p.setBrush(look == Look::Pressed ? kBlue : kHot);
-        p.drawRoundedRect(QRectF(rect).adjusted(1, 1, -1, -1), kRadius, kRadius);
-    }
-    const QPointF c = QRectF(rect).center();
-    p.setPen(QPen(look == Look::Normal ? kGlyph : kLight, 1.6, Qt::SolidLine, Qt::RoundCap));
-    if (close) {
-        p.drawLine(c + QPointF(-4.5, -4.5), c + QPointF(4.5, 4.5));
-        p.drawLine(c + QPointF(-4.5, 4.5), c + QPointF(4.5, -4.5));
-    } else {
-        p.drawLine(c + QPointF(-5, 3), c + QPointF(5, 3));
-    }
+    p.drawRoundedRect(skin::ArtInner(rect), 2, 2);
 }
 
 void Entry(QPainter& p, const QRect& rect, Look look) {
@@ -194,47 +130,18 @@ void Control(QPainter& p, const ArtControl& control, Look look) {
         case ControlKind::Field:
             return Field(p, rect, look);
         case ControlKind::Minimize:
-            return TitleGlyph(p, rect, look, false);
+            return skin::PaintTitleGlyph(p, rect, look, false);
         case ControlKind::Close:
-            return TitleGlyph(p, rect, look, true);
+            return skin::PaintTitleGlyph(p, rect, look, true);
         case ControlKind::Entry:
             return Entry(p, rect, look);
     }
 }
 
-// A shaped window: dark, with rounded corners that are pure white outside
-// (the window's shape is read from them) and a thin blue edge. The outline
-// is drawn without smoothing, so no pale fringe pixel counts as inside.
-void WindowShape(QPainter& p, const QSize& size, bool shaped) {
-    const QRect all(QPoint(0, 0), size);
-    if (!shaped) {
-        p.fillRect(all, kPanel);
-        return;
-    }
-    p.fillRect(all, kOutside);
-    p.setRenderHint(QPainter::Antialiasing, false);
-    QLinearGradient shade(0, 0, 0, size.height());
-    shade.setColorAt(0, kWindowTop);
-    shade.setColorAt(1, kWindowBottom);
-    p.setPen(QPen(QColor(0x1E, 0x5C, 0x80), 1));
-    p.setBrush(shade);
-    p.drawRoundedRect(all.adjusted(0, 0, -1, -1), 12, 12);
-    p.setRenderHint(QPainter::Antialiasing, true);
-}
-
-// Windows are filled with the colour that stands for outside their shape;
-// the small pictures drawn over a page start transparent.
-QImage Canvas(const QSize& size, qreal scale, const QColor& fill = kOutside) {
-    QImage image(size * scale, QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(scale);
-    image.fill(fill);
-    return image;
-}
-
 // Edit fields are drawn by the fields themselves on top of the page, so
 // their boxes belong to every picture, the background included.
 void PaintBackground(QPainter& p, const ArtWindow& window) {
-    WindowShape(p, window.size, window.shaped);
+    skin::PaintWindowShape(p, window.size, window.shaped);
     if (window.background) window.background(p);
     for (const ArtControl& control : window.controls)
         if (control.kind == ControlKind::Field) Control(p, control, Look::Normal);
@@ -243,7 +150,7 @@ void PaintBackground(QPainter& p, const ArtWindow& window) {
 }  // namespace
 
 QImage RenderBackground(const ArtWindow& window, qreal scale) {
-    QImage image = Canvas(window.size, scale);
+    QImage image = skin::ArtCanvas(window.size, scale);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing, true);
     PaintBackground(p, window);
@@ -251,7 +158,7 @@ QImage RenderBackground(const ArtWindow& window, qreal scale) {
 }
 
 QImage RenderLook(const ArtWindow& window, Look look, qreal scale) {
-    QImage image = Canvas(window.size, scale);
+    QImage image = skin::ArtCanvas(window.size, scale);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing, true);
     PaintBackground(p, window);
@@ -262,7 +169,7 @@ QImage RenderLook(const ArtWindow& window, Look look, qreal scale) {
 
 QImage RenderSliderThumb(qreal scale) {
     const QSize size(12, 20);
-    QImage image = Canvas(size, scale, Qt::transparent);
+    QImage image = skin::ArtCanvas(size, scale, Qt::transparent);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing, true);
     QLinearGradient shade(0, 0, 0, size.height());
@@ -279,7 +186,7 @@ QImage RenderSliderThumb(qreal scale) {
 // A mouse beside a key: keyboard and mouse work as one.
 QImage RenderMouse(qreal scale) {
     const QSize size(171, 45);
-    QImage image = Canvas(size, scale, Qt::transparent);
+    QImage image = skin::ArtCanvas(size, scale, Qt::transparent);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing, true);
     p.setPen(QPen(kBlue, 1.6));

@@ -15,11 +15,14 @@
 #include <string_view>
 #include <vector>
 
+#include "skin/SkinArtParts.h"
+
 class QPainter;
 
 namespace kelm::art {
 
-enum class Look { Normal, Highlighted, Pressed, Disabled };
+// The looks every program's pictures are drawn in.
+using Look = skin::ArtLook;
 
 enum class ControlKind {
     Button,    // a push button; pressed doubles as "selected" for slots

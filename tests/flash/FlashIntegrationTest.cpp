@@ -2,8 +2,11 @@
 // libdevbridge.so, in a temporary program folder: whole updates, the faults
 // of the update mode at the first, a middle and the last block, images and
 // packages it must refuse, and KelmWatch closed before and started again
-// only after success. Images are 3 blocks, so the real waits (at least
-// 100 ms per status poll) keep each pass near 3.5 s.
+// only after success; and the real program with its window (offscreen) as
+// a process: a second one ends at once, and a stop signal is no answer to
+// its confirmation and never cuts its pass short. Images are mostly 3
+// blocks, so the real waits (at least 100 ms per status poll) keep each
+// pass near 3.5 s.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -224,19 +227,24 @@ TEST_F(FlashIntegration, RefusedPackagesSendNothingAndSayWhy) {
     }
 }
 
-TEST_F(FlashIntegration, OnlyOneRunsAndWithoutAWindowInThisBuildItSaysSo) {
+TEST_F(FlashIntegration, ASecondKelmFlashEndsAtOnceAndWithoutADisplayTheWindowSaysSo) {
     ASSERT_NO_FATAL_FAILURE(StartEmu());
     WriteImage(10, 5);
     {
         NamedMutex other = NamedMutex::Create(kFlashInstanceMutexName);
         ASSERT_TRUE(other);
-        const ProgramResult second = Flash();
-        EXPECT_EQ(second.status, 1);
-        EXPECT_NE(second.err.find("another KelmFlash is running"), std::string::npos) << second.err;
+        // Even with a screen to show a window on, none appears.
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        for (const std::vector<std::string>& args : {std::vector<std::string>{"--no-gui"}, {"5"}, {}}) {
+            const ProgramResult second = Flash(args);
+            EXPECT_EQ(second.status, 1);
+            EXPECT_NE(second.err.find("another KelmFlash is running"), std::string::npos) << second.err;
+        }
+        ::unsetenv("QT_QPA_PLATFORM");
     }
     const ProgramResult window = Flash({"1"});
     EXPECT_EQ(window.status, 1);
-    EXPECT_NE(window.err.find("not available in this build"), std::string::npos) << window.err;
+    EXPECT_NE(window.err.find("no display to show the window on"), std::string::npos) << window.err;
     EXPECT_EQ(Flash({"--no-gui", "1"}).status, 2);
     EXPECT_EQ(Ctl({"log"}), "");
 }
@@ -255,6 +263,42 @@ TEST_F(FlashIntegration, AStopSignalDuringThePassLetsItRunToItsEnd) {
     EXPECT_NE(out.find("the update runs to its end"), std::string::npos) << out;
     EXPECT_NE(out.find("block 20/20"), std::string::npos) << out;
     EXPECT_EQ(Dump()["FWVersion"], 122);
+}
+
+TEST_F(FlashIntegration, TheWindowToldToStopDuringThePassLetsItEndAndCountsItsSuccess) {
+    WriteImage(12 * 1024, 124);
+    ASSERT_NO_FATAL_FAILURE(StartEmu());
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    const pid_t pid = Spawn({ProgramPath("FlashPack/KelmFlash"), "5"}, folder / "flash.out");
+    ::unsetenv("QT_QPA_PLATFORM");
+    ASSERT_GT(pid, 0);
+    ASSERT_TRUE(Eventually([&] { return Count(Ctl({"log"}), "accepted 1B04") >= 2; }, 20000));
+    ::kill(pid, SIGTERM);
+    EXPECT_EQ(WaitExit(pid, kFlashTimeoutMs), 0) << ReadFile(folder / "flash.out");
+    EXPECT_EQ(Count(Ctl({"log"}), "accepted 1B04"), 12u) << "the pass was cut short";
+    EXPECT_EQ(Dump()["FWVersion"], 124);
+    EXPECT_TRUE(Eventually([&] { return MonitorStarted(); }));
+}
+
+TEST_F(FlashIntegration, AStopWhileTheConfirmationWaitsIsNoAnswerAndLeavesKelmWatchRunning) {
+    std::filesystem::remove(home + "/KelmWatch");
+    WriteImage(2049, 120);
+    ASSERT_NO_FATAL_FAILURE(StartEmu());
+    const pid_t monitor = Spawn({ProgramPath("KelmWatch")}, folder / "watch.out");
+    ASSERT_TRUE(Eventually([] { return FindWindow(kMonitorTitle); }, 10000)) << ReadFile(folder / "watch.out");
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    ::setenv("KELM_DEBUG", "1", 1);
+    const pid_t pid = Spawn({ProgramPath("FlashPack/KelmFlash"), "1"}, folder / "flash.out");
+    ::unsetenv("QT_QPA_PLATFORM");
+    ::unsetenv("KELM_DEBUG");
+    ASSERT_TRUE(Eventually([&] { return ReadFile(folder / "flash.out").find("FW Update: 1") != std::string::npos; }));
+    ::kill(pid, SIGTERM);
+    EXPECT_EQ(WaitExit(pid, 5000), 1) << ReadFile(folder / "flash.out");
+    EXPECT_FALSE(Eventually([&] { return WaitExit(monitor, 0) >= 0 || !FindWindow(kMonitorTitle); }, 500))
+        << "KelmWatch was closed without an answer";
+    EXPECT_EQ(Ctl({"log"}).find("set 1B"), std::string::npos);
+    PostMessage(kMonitorTitle, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitExit(monitor, 10000), 0);
 }
 
 TEST_F(FlashIntegration, TheRealKelmWatchIsClosedBeforeTheUpdateAndStartedAgainOnlyAfterSuccess) {

@@ -1,0 +1,100 @@
+#include "skin/SkinArtParts.h"
+
+#include <QLinearGradient>
+#include <QPainter>
+
+#include "skin/SkinColors.h"
+
+namespace kelm::skin {
+
+QRectF ArtInner(const QRect& rect) { return QRectF(rect).adjusted(0.5, 0.5, -0.5, -0.5); }
+
+QColor ArtFill(ArtLook look) {
+    switch (look) {
+        case ArtLook::Highlighted:
+            return kArtHot;
+        case ArtLook::Pressed:
+            return kBlue;
+        case ArtLook::Disabled:
+            return kArtDisabled;
+        case ArtLook::Normal:
+            break;
+    }
+    return kArtControl;
+}
+
+QColor ArtEdge(ArtLook look) {
+    switch (look) {
+        case ArtLook::Highlighted:
+        case ArtLook::Pressed:
+            return kBlue;
+        case ArtLook::Disabled:
+            return kArtDisabledEdge;
+        case ArtLook::Normal:
+            break;
+    }
+    return kControlEdge;
+}
+
+void PaintPanel(QPainter& p, const QRectF& rect, qreal radius) {
+    p.setPen(QPen(kArtPanelEdge, 1));
+    p.setBrush(kArtPanel);
+    p.drawRoundedRect(rect.adjusted(0.5, 0.5, -0.5, -0.5), radius, radius);
+}
+
+void PaintButton(QPainter& p, const QRect& rect, ArtLook look) {
+    p.setPen(QPen(ArtEdge(look), 1));
+    if (look == ArtLook::Pressed) {
+        QLinearGradient shade(rect.topLeft(), rect.bottomLeft());
+        shade.setColorAt(0, kBlue.lighter(115));
+        shade.setColorAt(1, kBlue.darker(125));
+        p.setBrush(shade);
+    } else {
+        p.setBrush(ArtFill(look));
+    }
+    p.drawRoundedRect(ArtInner(rect), kArtRadius, kArtRadius);
+}
+
+void PaintTitleGlyph(QPainter& p, const QRect& rect, ArtLook look, bool close) {
+    if (look == ArtLook::Highlighted || look == ArtLook::Pressed) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(look == ArtLook::Pressed ? kBlue : kArtHot);
+        p.drawRoundedRect(QRectF(rect).adjusted(1, 1, -1, -1), kArtRadius, kArtRadius);
+    }
+    const QPointF c = QRectF(rect).center();
+    p.setPen(QPen(look == ArtLook::Normal ? kArtGlyph : kLight, 1.6, Qt::SolidLine, Qt::RoundCap));
+    if (close) {
+        p.drawLine(c + QPointF(-4.5, -4.5), c + QPointF(4.5, 4.5));
+        p.drawLine(c + QPointF(-4.5, 4.5), c + QPointF(4.5, -4.5));
+    } else {
+        p.drawLine(c + QPointF(-5, 3), c + QPointF(5, 3));
+    }
+}
+
+// The outline is drawn without smoothing, so no pale fringe pixel counts as
+// inside.
+void PaintWindowShape(QPainter& p, const QSize& size, bool shaped) {
+    const QRect all(QPoint(0, 0), size);
+    if (!shaped) {
+        p.fillRect(all, kArtPanel);
+        return;
+    }
+    p.fillRect(all, kArtOutside);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    QLinearGradient shade(0, 0, 0, size.height());
+    shade.setColorAt(0, kArtWindowTop);
+    shade.setColorAt(1, kArtWindowBottom);
+    p.setPen(QPen(QColor(0x1E, 0x5C, 0x80), 1));
+    p.setBrush(shade);
+    p.drawRoundedRect(all.adjusted(0, 0, -1, -1), 12, 12);
+    p.setRenderHint(QPainter::Antialiasing, true);
+}
+
+QImage ArtCanvas(const QSize& size, qreal scale, const QColor& fill) {
+    QImage image(size * scale, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(scale);
+    image.fill(fill);
+    return image;
+}
+
+}  // namespace kelm::skin
