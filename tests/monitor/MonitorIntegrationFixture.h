@@ -175,7 +175,9 @@ protected:
         return ReadFile(folder / ("watch" + std::to_string(index) + ".out"));
     }
     std::string Config() { return ReadFile(home + "/config.ini"); }
-    bool Started(const std::string& program) { return std::filesystem::exists(home + "/" + program + ".started"); }
+    // The stand-in's note is made before its line is written: a program has
+    // started once the line is there.
+    bool Started(const std::string& program) { return !ReadFile(home + "/" + program + ".started").empty(); }
 
     TempFolder folder;
     const std::string runtime = folder / "run";
