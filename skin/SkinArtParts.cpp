@@ -2,6 +2,7 @@
 
 #include <QLinearGradient>
 #include <QPainter>
+#include <cstdio>
 
 #include "skin/SkinColors.h"
 
@@ -95,6 +96,33 @@ QImage ArtCanvas(const QSize& size, qreal scale, const QColor& fill) {
     image.setDevicePixelRatio(scale);
     image.fill(fill);
     return image;
+}
+
+bool SaveArt(const QString& folder, const QString& name, const std::function<QImage(qreal scale)>& render) {
+    for (const qreal scale : {1.0, 2.0}) {
+        const QString path =
+            folder + QLatin1Char('/') + name + (scale > 1 ? QStringLiteral("@2x.png") : QStringLiteral(".png"));
+        if (!render(scale).save(path)) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+            return false;
+        }
+    }
+    return true;
+}
+
+bool SaveWindowArt(const QString& folder, const QString& name,
+                   const std::function<QImage(const ArtLook* look, qreal scale)>& render) {
+    static const std::pair<ArtLook, const char*> kLooks[] = {{ArtLook::Normal, "normal"},
+                                                             {ArtLook::Highlighted, "highlighted"},
+                                                             {ArtLook::Pressed, "pressed"},
+                                                             {ArtLook::Disabled, "disabled"}};
+    const auto opaque = [&render](const ArtLook* look) {
+        return [&render, look](qreal scale) { return render(look, scale).convertToFormat(QImage::Format_RGB32); };
+    };
+    bool ok = SaveArt(folder, name, opaque(nullptr));
+    for (const auto& entry : kLooks)
+        ok = ok && SaveArt(folder, name + QLatin1Char('-') + QLatin1String(entry.second), opaque(&entry.first));
+    return ok;
 }
 
 }  // namespace kelm::skin

@@ -8,6 +8,8 @@
 #include <QImage>
 #include <QRect>
 #include <QSize>
+#include <QString>
+#include <functional>
 
 class QPainter;
 
@@ -44,5 +46,16 @@ void PaintWindowShape(QPainter& p, const QSize& size, bool shaped);
 // A picture to draw on at a scale, filled with fill (the outside of a shape
 // for windows, transparent for small pictures).
 QImage ArtCanvas(const QSize& size, qreal scale, const QColor& fill = kArtOutside);
+
+// Writes a picture at normal and twice the density: "<name>.png" and
+// "<name>@2x.png" in folder. False, said on stderr, when a file cannot be
+// written.
+bool SaveArt(const QString& folder, const QString& name, const std::function<QImage(qreal scale)>& render);
+// A window's set: its background (render with no look) and one picture per
+// look, "<name>-normal" ... "<name>-disabled", each at both densities.
+// Windows are opaque: kept without an alpha channel they are smaller and
+// need no conversion when a program loads them.
+bool SaveWindowArt(const QString& folder, const QString& name,
+                   const std::function<QImage(const ArtLook* look, qreal scale)>& render);
 
 }  // namespace kelm::skin

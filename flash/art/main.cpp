@@ -104,12 +104,6 @@ std::vector<Form> Forms() {
     };
 }
 
-bool Save(const QImage& image, const QString& path) {
-    if (image.save(path)) return true;
-    std::fprintf(stderr, "kelm_flash_art: cannot write %s\n", qPrintable(path));
-    return false;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -123,18 +117,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "kelm_flash_art: cannot make %s\n", argv[1]);
         return 1;
     }
-    const std::pair<Look, const char*> looks[] = {{Look::Normal, "normal"},
-                                                  {Look::Highlighted, "highlighted"},
-                                                  {Look::Pressed, "pressed"},
-                                                  {Look::Disabled, "disabled"}};
     bool ok = true;
-    for (const Form& form : Forms()) {
-        for (const qreal scale : {1.0, 2.0}) {
-            const QString suffix = scale > 1 ? QStringLiteral("@2x.png") : QStringLiteral(".png");
-            ok = ok && Save(Render(form, nullptr, scale), folder + "/" + form.name + suffix);
-            for (const auto& [look, state] : looks)
-                ok = ok && Save(Render(form, &look, scale), folder + "/" + form.name + "-" + state + suffix);
-        }
-    }
+    for (const Form& form : Forms())
+        ok = ok && kelm::skin::SaveWindowArt(
+                       folder, form.name, [&form](const Look* look, qreal scale) { return Render(form, look, scale); });
+    if (!ok) std::fprintf(stderr, "kelm_flash_art: the pictures could not all be written\n");
     return ok ? 0 : 1;
 }

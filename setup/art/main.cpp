@@ -8,22 +8,10 @@
 #include <cstdio>
 
 #include "setup/art/SkinArt.h"
-
-namespace {
+#include "skin/SkinArtParts.h"
 
 using namespace kelm::art;
-
-bool Save(const QImage& image, const QString& path) {
-    if (image.save(path)) return true;
-    std::fprintf(stderr, "kelm_skin_art: cannot write %s\n", qPrintable(path));
-    return false;
-}
-
-bool SaveBoth(const QString& folder, const QString& name, const std::function<QImage(qreal)>& render) {
-    return Save(render(1), folder + "/" + name + ".png") && Save(render(2), folder + "/" + name + "@2x.png");
-}
-
-}  // namespace
+using kelm::skin::SaveArt;
 
 int main(int argc, char** argv) {
     QGuiApplication application(argc, argv);
@@ -36,25 +24,15 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "kelm_skin_art: cannot make %s\n", argv[1]);
         return 1;
     }
-    const std::pair<Look, const char*> looks[] = {{Look::Normal, "normal"},
-                                                  {Look::Highlighted, "highlighted"},
-                                                  {Look::Pressed, "pressed"},
-                                                  {Look::Disabled, "disabled"}};
     bool ok = true;
-    // Windows and pages are opaque: kept without an alpha channel, they are
-    // smaller and need no conversion when the program loads them.
-    const auto opaque = [](const QImage& image) { return image.convertToFormat(QImage::Format_RGB32); };
-    for (const ArtWindow& window : SetupWindows()) {
-        ok = ok && SaveBoth(folder, window.name, [&](qreal scale) { return opaque(RenderBackground(window, scale)); });
-        for (const auto& entry : looks) {
-            // A copy: clang's C++20 cannot capture a structured binding.
-            const Look look = entry.first;
-            ok = ok && SaveBoth(folder, window.name + "-" + entry.second,
-                                [&](qreal scale) { return opaque(RenderLook(window, look, scale)); });
-        }
-    }
-    ok = ok && SaveBoth(folder, "SliderThumb", [](qreal scale) { return RenderSliderThumb(scale); });
-    ok = ok && SaveBoth(folder, "Mouse", [](qreal scale) { return RenderMouse(scale); });
-    ok = ok && Save(RenderIcon(64), folder + "/KelmSetup.png") && Save(RenderIcon(256), folder + "/KelmSetup@2x.png");
+    for (const ArtWindow& window : SetupWindows())
+        ok = ok && kelm::skin::SaveWindowArt(folder, window.name, [&window](const Look* look, qreal scale) {
+                 return look != nullptr ? RenderLook(window, *look, scale) : RenderBackground(window, scale);
+             });
+    ok = ok && SaveArt(folder, "SliderThumb", [](qreal scale) { return RenderSliderThumb(scale); });
+    ok = ok && SaveArt(folder, "Mouse", [](qreal scale) { return RenderMouse(scale); });
+    // The icon comes at the sizes desktops ask for, not at a density.
+    ok = ok && RenderIcon(64).save(folder + "/KelmSetup.png") && RenderIcon(256).save(folder + "/KelmSetup@2x.png");
+    if (!ok) std::fprintf(stderr, "kelm_skin_art: the pictures could not all be written\n");
     return ok ? 0 : 1;
 }
