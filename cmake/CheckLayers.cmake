@@ -22,9 +22,10 @@ set(layers
   "setup/texts|settings platform"
   "setup|setup/texts skin keyboard suite settings platform platform/gui"
   "setup/art|setup setup/texts skin settings"
-  "tools/kelmctl|keyboard suite settings/json settings platform"
+  "tools/kelmctl|keyboard suite settings/json settings platform devbridge/HidConfig.h devbridge/HidApi.h"
   "flash|keyboard suite settings skin platform platform/gui"
   "flash/art|flash skin"
+  "data/icons|platform/gui skin"
 )
 
 set(faults "")

@@ -1,14 +1,7 @@
 // KelmEmu: the software keyboard, and `KelmEmu ctl`, its remote control.
-//
-//   KelmEmu [--state FILE] [--socket PATH] [--firmware N] [--loader N] [--flashpack CONFIG]
-//           [--busy-polls N] [--busy-ms MS] [--unplugged]
-//   KelmEmu ctl [--socket PATH] COMMAND [ARGS...]
-//
-// The first form runs the keyboard in the foreground until SIGTERM or
-// SIGINT. The socket defaults to the one KELM_DEVICE=emu:<path> names, else
-// <runtime>/KelmEmu.sock. --loader sets the update mode's version (byte 3 of
-// the FirmwareReport, 103 by default); --flashpack takes the update mode's
-// signatures from a FlashPack/config.ini, as KelmFlash does.
+// The command line is the one EmuHelp.h describes: the keyboard runs in the
+// foreground until SIGTERM or SIGINT, on the socket --socket names, else the
+// one KELM_DEVICE=emu:<path> names, else <runtime>/KelmEmu.sock.
 #include <signal.h>
 #include <sys/signalfd.h>
 
@@ -18,13 +11,16 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "emulator/EmuControl.h"
+#include "emulator/EmuHelp.h"
 #include "emulator/EmuServer.h"
 #include "emulator/EmuStateFile.h"
 #include "emulator/EmuWire.h"
+#include "platform/StandardOptions.h"
 
 namespace {
 
@@ -41,15 +37,6 @@ public:
             .count();
     }
 };
-
-int Usage() {
-    std::fprintf(stderr,
-                 "usage: KelmEmu [--state FILE] [--socket PATH] [--firmware N] [--loader N] [--flashpack CONFIG]\n"
-                 "               [--busy-polls N] [--busy-ms MS] [--unplugged]\n"
-                 "       KelmEmu ctl [--socket PATH] COMMAND [ARGS...]\n%s\n",
-                 ControlUsage().c_str());
-    return 2;
-}
 
 bool ParseInt(const char* text, long low, long high, long& value) {
     const auto number = emu::ParseNumber(text, low, high);
@@ -78,7 +65,7 @@ int RunControlClient(int argc, char** argv) {
         socket = argv[3];
         first = 4;
     }
-    if (first >= argc) return Usage();
+    if (first >= argc) return RefuseUsage("KelmEmu ctl", "a command is missing");
     socket = SocketPath(socket);
     if (socket.empty()) return 1;
     std::string error;
@@ -112,7 +99,8 @@ struct Options {
     bool unplugged = false;
 };
 
-bool ParseOptions(int argc, char** argv, Options& options) {
+// The argument that cannot be taken, or nothing when all can.
+std::optional<std::string> ParseOptions(int argc, char** argv, Options& options) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -123,20 +111,20 @@ bool ParseOptions(int argc, char** argv, Options& options) {
         } else if (arg == "--socket" && hasValue) {
             options.socket = argv[++i];
         } else if (arg == "--firmware" && hasValue) {
-            if (!ParseInt(argv[++i], 0, 255, options.firmware)) return false;
+            if (!ParseInt(argv[++i], 0, 255, options.firmware)) return arg + ' ' + argv[i];
         } else if (arg == "--loader" && hasValue) {
-            if (!ParseInt(argv[++i], 0, 255, options.loader)) return false;
+            if (!ParseInt(argv[++i], 0, 255, options.loader)) return arg + ' ' + argv[i];
         } else if (arg == "--flashpack" && hasValue) {
             options.flashPack = argv[++i];
         } else if (arg == "--busy-polls" && hasValue) {
-            if (!ParseInt(argv[++i], 0, 1000000, options.busyPolls)) return false;
+            if (!ParseInt(argv[++i], 0, 1000000, options.busyPolls)) return arg + ' ' + argv[i];
         } else if (arg == "--busy-ms" && hasValue) {
-            if (!ParseInt(argv[++i], 0, 3600000, options.busyMs)) return false;
+            if (!ParseInt(argv[++i], 0, 3600000, options.busyMs)) return arg + ' ' + argv[i];
         } else {
-            return false;
+            return arg;
         }
     }
-    return true;
+    return std::nullopt;
 }
 
 // The update mode's signatures as KelmFlash reads them from the package.
@@ -227,11 +215,13 @@ int RunKeyboard(const Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (const auto status = AnswerStandardOptions(EmuHelp(), argc, argv)) return *status;
     if (argc > 1 && std::strcmp(argv[1], "ctl") == 0) {
         signal(SIGPIPE, SIG_IGN);
         return RunControlClient(argc, argv);
     }
     Options options;
-    if (!ParseOptions(argc, argv, options)) return Usage();
+    if (const auto refused = ParseOptions(argc, argv, options))
+        return RefuseUsage("KelmEmu", "cannot take '" + *refused + "'");
     return RunKeyboard(options);
 }

@@ -1,30 +1,27 @@
 // KelmFlash: the firmware updater, in the FlashPack folder of the
-// installation.
-//
-//   KelmFlash [ARGUMENT]   the update window; its flow depends on the first
-//                          character of ARGUMENT, as KelmWatch passes it:
-//                          none, 1 or 2 ask first, 0 tells that no update
-//                          is needed, any other opens the window at once
-//   KelmFlash --no-gui     one update at once, with text lines, for scripts
-//
-// One KelmFlash runs at a time: a second one ends at once.
+// installation. Its command line is the one FlashHelp.h describes: the
+// update window, whose flow KelmWatch's argument picks, or --no-gui for
+// scripts. One KelmFlash runs at a time: a second one ends at once.
 #include <signal.h>
 #include <sys/signalfd.h>
 #include <unistd.h>
 
 #include <QApplication>
 #include <QSocketNotifier>
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <memory>
 #include <string>
 
 #include "flash/CommandLineUpdate.h"
+#include "flash/FlashHelp.h"
 #include "flash/FlashIds.h"
 #include "flash/FlashProgram.h"
 #include "platform/Debug.h"
 #include "platform/NamedMutex.h"
 #include "platform/ProcessLauncher.h"
+#include "platform/StandardOptions.h"
 #include "platform/UniqueFd.h"
 #include "platform/gui/GuiApplication.h"
 
@@ -32,12 +29,8 @@ namespace {
 
 using namespace kelm;
 
-int Usage() {
-    std::fprintf(stderr, "usage: KelmFlash [ARGUMENT]\n       KelmFlash --no-gui\n");
-    return 2;
-}
-
 int Main(int argc, char** argv) {
+    if (const auto status = AnswerStandardOptions(FlashHelp(), argc, argv)) return *status;
     // Before any thread exists, so that every thread leaves these to the
     // update, which decides when a stop may take effect.
     sigset_t stopSignals;
@@ -47,8 +40,9 @@ int Main(int argc, char** argv) {
 
     std::string commandLine;
     for (int i = 1; i < argc; ++i) commandLine += (i > 1 ? " " : "") + std::string(argv[i]);
-    const bool noGui = argc > 1 && std::string(argv[1]) == "--no-gui";
-    if (noGui && argc > 2) return Usage();
+    const bool noGui =
+        std::any_of(argv + 1, argv + argc, [](const char* arg) { return std::string(arg) == "--no-gui"; });
+    if (noGui && argc > 2) return RefuseUsage("KelmFlash", "--no-gui takes no argument");
 
     NamedMutex instance = NamedMutex::Create(kFlashInstanceMutexName);
     if (!instance) {

@@ -112,7 +112,8 @@ void CMonitorWnd::RegisterForPact() {
 
 void CMonitorWnd::RegisterSessionNotification() {
     ++sessionAttempts_;
-    sessionRegistered_ = ports_.session.Register([this](std::uint32_t code) { OnSessionChange(code); });
+    sessionRegistered_ =
+        ports_.session.Register([this](std::uint32_t msg, std::uint32_t code) { OnPostedMessage(msg, code, 0); });
     if (!sessionRegistered_ && sessionAttempts_ < kSessionAttempts) SetTimer(TIMER_SESSION_RETRY, kSessionRetry);
 }
 
@@ -202,6 +203,9 @@ std::int64_t CMonitorWnd::WindowProc(const WindowMessage& m) {
         case WM_WTSSESSION_CHANGE:
             OnSessionChange(m.wParam);
             return 0;
+        case WM_POWERBROADCAST:
+            OnPowerBroadcast(m.wParam);
+            return 1;
         case MSG_TRAY_NOTIFY:
             OnSystrayNotify(static_cast<std::uint32_t>(m.lParam));
             return 0;
@@ -232,7 +236,7 @@ std::int64_t CMonitorWnd::WindowProc(const WindowMessage& m) {
     }
 }
 
-void CMonitorWnd::OnDeviceMessage(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) {
+void CMonitorWnd::OnPostedMessage(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) {
     WindowMessage message;
     message.msg = msg;
     message.wParam = wParam;

@@ -34,8 +34,29 @@
 //                           the removal steps)
 //   0 or 1 --removal--> REMOVED(2);  1 --arrival--> 1 and 2 --removal--> 2 (ignored)
 //
-// Console connect and disconnect open and close the keyboard without
-// changing DeviceState.
+// Console connect and disconnect, suspend and resume open and close the
+// keyboard without changing DeviceState. The keyboard is held while the
+// session is on the console and the machine is awake:
+//
+//                         suspend: release
+//     ACTIVE, AWAKE   -------------------------->  ACTIVE, ASLEEP
+//                     <--------------------------
+//       |       ^       resume: open, read back       |       ^
+//   disconnect: connect:                          disconnect  connect
+//   release     open, read back                       |       |
+//       v       |                                     v       |
+//    INACTIVE, AWAKE  -------------------------->  INACTIVE, ASLEEP
+//                     <--------------------------
+//                           suspend, resume
+//
+// Transitions that name only their event open and close nothing: a
+// machine that wakes while its session is away keeps the keyboard closed
+// until the session comes back. Releasing ends what the host plays (a
+// macro, held shortcut keys: each key is released), stops the running job
+// at its next check and closes the keyboard once the job has let it go, so
+// nothing is half-sent; opening reads the keyboard back as an arrival does,
+// as far as the synchronisation stamp asks. An arrival still waiting at the
+// release waits again from the next opening.
 #pragma once
 
 #include <atomic>
@@ -112,8 +133,8 @@ public:
     // The message table: the result a sender of the message receives.
     std::int64_t WindowProc(const WindowMessage& message);
     void OnTimer(unsigned id);
-    // What the keyboard library posts.
-    void OnDeviceMessage(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam);
+    // What the keyboard library and the session notifications post.
+    void OnPostedMessage(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam);
     // Tray icon mouse actions (WM_LBUTTONDOWN and the like) and menu choices.
     void OnSystrayNotify(std::uint32_t mouseMessage);
     void OnCommand(std::uint32_t command);
@@ -147,6 +168,11 @@ private:
     void CompleteArrival();
     void Removal();
     void OnSessionChange(std::uint64_t code);
+    void OnPowerBroadcast(std::uint64_t code);
+    void HoldKeyboardWhile(bool consoleActive, bool awake);
+    void ConnectKeyboard();
+    void ReleaseKeyboard();
+    void ReleaseHeldInput();
     std::optional<int> CheckFirmwareVersion();
     void StartFlash(int argument);
     void PostJob(int job, std::intptr_t argument = 0);
@@ -243,6 +269,8 @@ private:
     bool arrivalPending_ = false;
     int sessionAttempts_ = 0;
     bool sessionRegistered_ = false;
+    bool consoleActive_ = true;
+    bool awake_ = true;
 
     bool pactActive_ = false;
     bool duoLayerLock_ = false;

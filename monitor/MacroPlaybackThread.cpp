@@ -13,8 +13,15 @@ bool MacroPlaybackThread::Start() {
 
 bool MacroPlaybackThread::PostPlay() { return thread_.PostThreadMessage(MSG_PLAY_MACRO, 0, 0); }
 
+void MacroPlaybackThread::AbortPlayback() {
+    auto* abortable = dynamic_cast<IPlaybackAbort*>(player_);
+    if (abortable == nullptr) return;
+    abortable->AbortPlayback();
+    abortable->WaitForPlaybackEnd();
+}
+
 void MacroPlaybackThread::Stop() {
-    if (auto* abortable = dynamic_cast<IPlaybackAbort*>(player_)) abortable->AbortPlayback();
+    AbortPlayback();
     thread_.Stop();
 }
 

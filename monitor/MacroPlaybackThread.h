@@ -16,6 +16,9 @@ class IPlaybackAbort {
 public:
     virtual ~IPlaybackAbort() = default;
     virtual void AbortPlayback() = 0;
+    // Returns once no playback runs; one prepared and not yet begun plays
+    // nothing once aborted.
+    virtual void WaitForPlaybackEnd() = 0;
 };
 
 class MacroPlaybackThread {
@@ -25,6 +28,10 @@ public:
 
     bool Start();
     bool PostPlay();
+    // Cuts a running playback short, when its player can be, and returns
+    // once it has released what it held (50 ms a key).
+    void AbortPlayback();
+    // Aborts, then ends the thread once the playback has ended.
     void Stop();
 
     static void Handle(const ThreadMessage& message, IMacroPlayer* player);

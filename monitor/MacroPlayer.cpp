@@ -29,6 +29,11 @@ void MacroPlayer::AbortPlayback() {
     if (busy_) abort_.request_stop();
 }
 
+void MacroPlayer::WaitForPlaybackEnd() {
+    std::unique_lock lock(mutex_);
+    ended_.wait(lock, [this] { return !playing_; });
+}
+
 void MacroPlayer::PlayPending() {
     Playback playback;
     std::stop_token stop;
@@ -43,6 +48,7 @@ void MacroPlayer::PlayPending() {
     const std::lock_guard lock(mutex_);
     playing_ = false;
     busy_ = false;
+    ended_.notify_all();
 }
 
 void MacroPlayer::Play(const Playback& playback, std::stop_token stop) {

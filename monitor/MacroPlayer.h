@@ -11,6 +11,7 @@
 
 #include <array>
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <stop_token>
@@ -34,6 +35,7 @@ public:
     bool StartOrAbortMacro(const MacroKeyInfo& entry) override;
     void PlayPending() override;
     void AbortPlayback() override;
+    void WaitForPlaybackEnd() override;
 
 private:
     struct Playback {
@@ -55,6 +57,7 @@ private:
     // press in between aborts, also before the thread has begun.
     bool busy_ = false;
     bool playing_ = false;
+    std::condition_variable ended_;  // playing_ went false
     Playback pending_;
     std::stop_source abort_;
     // The index of the event being played (g_iCurAction), for the trace.

@@ -1,5 +1,6 @@
 // CMonitorWnd: opening and closing the keyboard, its arrival and removal,
-// console session changes, and the jobs of DeviceWorkerThread.
+// console session changes, suspend and resume, and the jobs of
+// DeviceWorkerThread.
 #include <future>
 
 #include "keyboard/ReportChannel.h"
@@ -10,7 +11,7 @@ namespace kelm {
 
 bool CMonitorWnd::OpenKeyboard() {
     ports_.device.OpenDevMonitor([this](std::uint32_t msg, std::uintptr_t wParam,
-                                        std::intptr_t lParam) { OnDeviceMessage(msg, wParam, lParam); },
+                                        std::intptr_t lParam) { OnPostedMessage(msg, wParam, lParam); },
                                  MSG_DEVICE_EVENT, MSG_DEVICE_PRESENCE);
     const bool opened = ports_.device.OpenFeatureDevice();
     if (opened) SetTimer(TIMER_FOREGROUND, kForegroundPeriod);
@@ -61,16 +62,55 @@ void CMonitorWnd::Removal() {
 }
 
 void CMonitorWnd::OnSessionChange(std::uint64_t code) {
-    if (code == WTS_CONSOLE_CONNECT) {
-        if (!OpenKeyboard()) return;
-        CheckConnectedKeyboard();
-        PostJob(JOB_READ_ALL);
-        UpdateTrayIcon();
-        WriteDeviceState(1);
-    } else if (code == WTS_CONSOLE_DISCONNECT) {
-        WriteDeviceState(0);
-        CloseKeyboard();
-    }
+    if (code == WTS_CONSOLE_CONNECT) HoldKeyboardWhile(true, awake_);
+    if (code == WTS_CONSOLE_DISCONNECT) HoldKeyboardWhile(false, awake_);
+}
+
+void CMonitorWnd::OnPowerBroadcast(std::uint64_t code) {
+    if (code == PBT_APMSUSPEND) HoldKeyboardWhile(consoleActive_, false);
+    if (code == PBT_APMRESUMEAUTOMATIC) HoldKeyboardWhile(consoleActive_, true);
+}
+
+// The state machine of the header's drawing.
+void CMonitorWnd::HoldKeyboardWhile(bool consoleActive, bool awake) {
+    const bool held = consoleActive_ && awake_;
+    consoleActive_ = consoleActive;
+    awake_ = awake;
+    const bool hold = consoleActive_ && awake_;
+    if (hold && !held) ConnectKeyboard();
+    if (held && !hold) ReleaseKeyboard();
+}
+
+void CMonitorWnd::ConnectKeyboard() {
+    if (arrivalPending_) SetTimer(TIMER_ARRIVAL, kArrivalWait);
+    if (!OpenKeyboard()) return;
+    CheckConnectedKeyboard();
+    PostJob(JOB_READ_ALL);
+    UpdateTrayIcon();
+    WriteDeviceState(1);
+}
+
+void CMonitorWnd::ReleaseKeyboard() {
+    ReleaseHeldInput();
+    // The opening reads the keyboard back.
+    KillTimer(TIMER_FIRST_READ);
+    KillTimer(TIMER_FOREGROUND);
+    KillTimer(TIMER_ARRIVAL);
+    WriteDeviceState(0);
+    // The window waits here for one abort step of the running job at most.
+    deviceThread_.AbortRunningJob();
+    const auto lock = protocol_.Lock();
+    CloseKeyboard();
+}
+
+// The keyboard's releases will not come: what their presses hold is let go
+// now, most recent macro key first as an aborted macro does.
+void CMonitorWnd::ReleaseHeldInput() {
+    macroThread_.AbortPlayback();
+    KillTimer(TIMER_SHORTCUT_REPEAT);
+    if (ports_.actions.shortcut != nullptr)
+        for (const auto& [key, word] : heldShortcuts_) ports_.actions.shortcut->ReleaseShortcut(word);
+    heldShortcuts_.clear();
 }
 
 // On the worker, before the read-back that follows a connection: the
@@ -97,7 +137,11 @@ std::optional<int> CMonitorWnd::CheckFirmwareVersion() {
         if (version) ports_.files.StoreFirmwareVersion(*version);
     }
     if (!version) return std::nullopt;
-    return FirmwareUpdateArgument(*version, ports_.files.PackageFirmwareVersion());
+    // Without a package there is nothing to update to: KelmFlash would only
+    // offer an update it cannot make, and closing it closes the monitor.
+    const std::optional<std::uint32_t> package = ports_.files.PackageFirmwareVersion();
+    if (!package) return std::nullopt;
+    return FirmwareUpdateArgument(*version, *package);
 }
 
 void CMonitorWnd::StartFlash(int argument) {

@@ -15,6 +15,9 @@ inline constexpr std::uint32_t WM_DEVICECHANGE = 0x0219;
 inline constexpr std::uint32_t WM_WTSSESSION_CHANGE = 0x02B1;
 inline constexpr std::uint32_t WTS_CONSOLE_CONNECT = 1;
 inline constexpr std::uint32_t WTS_CONSOLE_DISCONNECT = 2;
+inline constexpr std::uint32_t WM_POWERBROADCAST = 0x0218;
+inline constexpr std::uint32_t PBT_APMSUSPEND = 0x0004;
+inline constexpr std::uint32_t PBT_APMRESUMEAUTOMATIC = 0x0012;
 
 // ---- from the keyboard library (the numbers the monitor hands it) ----
 inline constexpr std::uint32_t MSG_DEVICE_EVENT = WM_USER + 301;     // 1325

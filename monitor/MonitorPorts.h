@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -73,13 +74,17 @@ public:
     virtual void RaisePopup() = 0;
 };
 
-// Console connect and disconnect of the user's session.
+// Console connect and disconnect of the user's session, suspend and resume
+// of the machine.
 class ISessionNotifications {
 public:
     virtual ~ISessionNotifications() = default;
-    // onChange receives WTS_CONSOLE_CONNECT or WTS_CONSOLE_DISCONNECT on the
-    // window's thread. False when the session service cannot be reached.
-    virtual bool Register(std::function<void(std::uint32_t code)> onChange) = 0;
+    // onChange receives, on the window's thread, WM_WTSSESSION_CHANGE with
+    // WTS_CONSOLE_CONNECT or WTS_CONSOLE_DISCONNECT, and WM_POWERBROADCAST
+    // with PBT_APMSUSPEND or PBT_APMRESUMEAUTOMATIC; the machine sleeps only
+    // once the handling of PBT_APMSUSPEND has returned. False when the
+    // session service cannot be reached at all.
+    virtual bool Register(std::function<void(std::uint32_t msg, std::uint32_t code)> onChange) = 0;
     virtual void Unregister() = 0;
 };
 
@@ -107,8 +112,10 @@ public:
     virtual void WriteDeviceState(int device) = 0;
     virtual void WriteCurrentProfile(int slot) = 0;
     virtual void WriteRepeatToRegistry(const ProfileRecord& profile) = 0;
-    // [Firmware] Version of FlashPack/config.ini; 0xFFFFFFFF when missing.
-    virtual std::uint32_t PackageFirmwareVersion() = 0;
+    // [Firmware] Version of FlashPack/config.ini, 0xFFFFFFFF when the key
+    // is missing; nothing when the folder delivers no firmware package (no
+    // config.ini at all), as an installation without the maker's firmware.
+    virtual std::optional<std::uint32_t> PackageFirmwareVersion() = 0;
 };
 
 enum class MutexCreation { Created, AlreadyExisted, Failed };

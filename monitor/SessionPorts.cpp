@@ -9,11 +9,26 @@
 
 namespace kelm {
 
-bool LogindSessionNotifications::Register(std::function<void(std::uint32_t code)> onChange) {
-    watcher_ = SessionWatcher::Start(loop_, [onChange = std::move(onChange)](bool active) {
-        onChange(active ? WTS_CONSOLE_CONNECT : WTS_CONSOLE_DISCONNECT);
-    });
-    return watcher_ != nullptr;
+bool LogindSessionNotifications::Register(std::function<void(std::uint32_t msg, std::uint32_t code)> onChange) {
+    if (!session_) {
+        session_ = SessionWatcher::Start(loop_, [onChange](bool active) {
+            onChange(WM_WTSSESSION_CHANGE, active ? WTS_CONSOLE_CONNECT : WTS_CONSOLE_DISCONNECT);
+        });
+    }
+    if (!sleep_) {
+        sleep_ = SleepWatcher::Start(
+            loop_, "KelmWatch", "Releases the keyboard before the machine sleeps", [onChange](bool sleeping) {
+                onChange(WM_POWERBROADCAST, sleeping ? PBT_APMSUSPEND : PBT_APMRESUMEAUTOMATIC);
+            });
+    }
+    // Either is worth having: a process outside any session still hears of
+    // suspend and resume.
+    return session_ || sleep_;
+}
+
+void LogindSessionNotifications::Unregister() {
+    session_.reset();
+    sleep_.reset();
 }
 
 bool XkbKeyboardRate::Apply(int kbDelay, int kbSpeed) { return ApplyKeyboardRate(kbDelay, kbSpeed); }

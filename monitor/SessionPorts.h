@@ -7,6 +7,7 @@
 #include "monitor/MonitorPorts.h"
 #include "platform/MessageLoop.h"
 #include "platform/SessionWatcher.h"
+#include "platform/SleepWatcher.h"
 
 namespace kelm {
 
@@ -15,12 +16,13 @@ class TrayIcon;
 class LogindSessionNotifications final : public ISessionNotifications {
 public:
     explicit LogindSessionNotifications(MessageLoop& loop) : loop_(loop) {}
-    bool Register(std::function<void(std::uint32_t code)> onChange) override;
-    void Unregister() override { watcher_.reset(); }
+    bool Register(std::function<void(std::uint32_t msg, std::uint32_t code)> onChange) override;
+    void Unregister() override;
 
 private:
     MessageLoop& loop_;
-    std::unique_ptr<SessionWatcher> watcher_;
+    std::unique_ptr<SessionWatcher> session_;
+    std::unique_ptr<SleepWatcher> sleep_;
 };
 
 class XkbKeyboardRate final : public IKeyboardRate {

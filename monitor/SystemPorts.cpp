@@ -1,6 +1,7 @@
 #include "monitor/SystemPorts.h"
 
 #include "monitor/FirmwareCheck.h"
+#include "platform/FileIo.h"
 #include "platform/WindowClient.h"
 #include "settings/Defaults.h"
 #include "settings/SettingsStore.h"
@@ -102,8 +103,10 @@ void StoreMonitorFiles::WriteRepeatToRegistry(const ProfileRecord& profile) {
     kelm::WriteRepeatToRegistry(where_, profile);
 }
 
-std::uint32_t StoreMonitorFiles::PackageFirmwareVersion() {
-    return ReadPackageFirmwareVersion(where_.programFolder + "FlashPack/config.ini");
+std::optional<std::uint32_t> StoreMonitorFiles::PackageFirmwareVersion() {
+    const std::string path = where_.programFolder + "FlashPack/config.ini";
+    if (!FileExists(path)) return std::nullopt;
+    return ReadPackageFirmwareVersion(path);
 }
 
 }  // namespace kelm

@@ -72,7 +72,7 @@ public:
     void WriteDeviceState(int device) override;
     void WriteCurrentProfile(int slot) override;
     void WriteRepeatToRegistry(const ProfileRecord& profile) override;
-    std::uint32_t PackageFirmwareVersion() override;
+    std::optional<std::uint32_t> PackageFirmwareVersion() override;
 
 private:
     std::mutex mutex_;

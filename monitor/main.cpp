@@ -19,6 +19,7 @@
 #include "monitor/ForegroundRule.h"
 #include "monitor/MacroPlayer.h"
 #include "monitor/MediaControl.h"
+#include "monitor/MonitorHelp.h"
 #include "monitor/PactBlocks.h"
 #include "monitor/SessionPorts.h"
 #include "monitor/SettingsBlock.h"
@@ -136,6 +137,7 @@ int RunMonitor(ProgramLoop program, const PactMessages& pactMessages, bool openS
 }
 
 int Main(int argc, char** argv) {
+    if (const auto status = AnswerStandardOptions(MonitorHelp(), argc, argv)) return *status;
     // Before any thread exists, so that every thread leaves these signals to
     // the loop.
     ShutdownSignals::Block();

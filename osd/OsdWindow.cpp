@@ -5,7 +5,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QScreen>
-#include <QStringDecoder>
 #include <algorithm>
 
 #include "suite/SuiteIds.h"
@@ -50,12 +49,7 @@ OsdWindow::OsdWindow() {
     setWindowTitle(QString::fromLatin1(kOsdTitle.data(), static_cast<qsizetype>(kOsdTitle.size())));
 }
 
-QString OsdWindow::Decode(const std::string& text) {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString decoded = utf8.decode(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
-    if (!utf8.hasError()) return decoded;
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
+QString OsdWindow::Decode(const std::string& text) { return QString::fromStdString(DisplayTextUtf8(text)); }
 
 void OsdWindow::ShowText(const std::string& text) {
     text_ = Decode(text);

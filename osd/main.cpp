@@ -6,9 +6,13 @@
 #include <QApplication>
 #include <cstdio>
 #include <memory>
+#include <optional>
+#include <string_view>
 
 #include "osd/OsdController.h"
+#include "osd/OsdHelp.h"
 #include "osd/OsdWindow.h"
+#include "platform/DesktopNotifications.h"
 #include "platform/WindowEndpoint.h"
 #include "platform/gui/GuiApplication.h"
 #include "platform/gui/QtMessageLoop.h"
@@ -21,7 +25,16 @@
 namespace kelm {
 namespace {
 
+// --notifications: desktop notifications for this run, whatever config.ini
+// says.
+bool NotificationsAsked(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        if (std::string_view(argv[i]) == "--notifications") return true;
+    return false;
+}
+
 int Main(int argc, char** argv) {
+    if (const auto status = AnswerStandardOptions(OsdHelp(), argc, argv)) return *status;
     const std::unique_ptr<QCoreApplication> application = CreateApplication(argc, argv);
     if (!HasDisplay()) {
         std::fprintf(stderr, "KelmOSD: there is no display to show texts on\n");
@@ -38,6 +51,9 @@ int Main(int argc, char** argv) {
     window.MoveTo(osd.PositionX, osd.PositionY);
 
     QtMessageLoop loop;
+    // Before the controller, which it answers as long as the controller runs.
+    std::optional<DesktopNotifications> notifications;
+    if (NotificationsAsked(argc, argv) || ReadOsdNotifications(where)) notifications.emplace(loop);
     SharedSettings block;
     OsdController::Sources sources{
         [&where] { return IniFile(where.ConfigPath()).ReadString(kDisplayTextSection, kDisplayTextKey, ""); },
@@ -50,6 +66,10 @@ int Main(int argc, char** argv) {
             return profile;
         }};
     OsdController controller(window, loop, std::move(sources), [] { QCoreApplication::quit(); });
+    if (notifications)
+        controller.UseNotifications(*notifications, [](const std::string& why) {
+            std::fprintf(stderr, "KelmOSD: texts show in the window, not as notifications: %s\n", why.c_str());
+        });
     loop.SetTimerHandler([&controller](unsigned id) { controller.OnTimer(id); });
     const auto endpoint = WindowEndpoint::Create(
         loop, kOsdTitle, [&controller](const WindowMessage& message) { return controller.WindowProc(message); });

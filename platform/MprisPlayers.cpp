@@ -31,13 +31,6 @@ const char* MprisSuffix(MediaPlayer player) {
 
 bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
 
-// What arrived unasked (the bus's NameAcquired and the like) is dropped, so
-// nothing piles up on a connection that never waits for signals.
-void Drain(sd_bus* bus) {
-    while (sd_bus_process(bus, nullptr) > 0) {
-    }
-}
-
 }  // namespace
 
 PlayerInstall InstallOf(MediaPlayer player) {
@@ -65,10 +58,7 @@ sd_bus* MprisPlayers::Bus() {
     if (bus_ != nullptr && sd_bus_is_open(bus_) > 0) return bus_;
     bus_ = sd_bus_flush_close_unref(bus_);
     desktopEntries_.clear();
-    sd_bus* bus = nullptr;
-    if (sd_bus_open_user(&bus) < 0) return nullptr;
-    sd_bus_set_method_call_timeout(bus, static_cast<std::uint64_t>(kCallTimeout.count()));
-    bus_ = bus;
+    bus_ = OpenSessionBus(kCallTimeout).release();
     return bus_;
 }
 
@@ -148,7 +138,7 @@ bool MprisPlayers::Send(MediaPlayer player, PlayerCommand command) {
             sent = sd_bus_send(bus, raw, nullptr) >= 0 && sd_bus_flush(bus) >= 0;
         }
     }
-    Drain(bus);
+    DrainBus(bus);
     return sent;
 }
 

@@ -4,6 +4,7 @@
 
 #include <systemd/sd-bus.h>
 
+#include <chrono>
 #include <memory>
 
 namespace kelm {
@@ -24,5 +25,25 @@ struct BusMessageReleaser {
     void operator()(sd_bus_message* message) const { sd_bus_message_unref(message); }
 };
 using BusMessage = std::unique_ptr<sd_bus_message, BusMessageReleaser>;
+
+struct BusSlotReleaser {
+    void operator()(sd_bus_slot* slot) const { sd_bus_slot_unref(slot); }
+};
+using BusSlot = std::unique_ptr<sd_bus_slot, BusSlotReleaser>;
+
+struct BusCloser {
+    void operator()(sd_bus* bus) const { sd_bus_flush_close_unref(bus); }
+};
+using BusConnection = std::unique_ptr<sd_bus, BusCloser>;
+
+// The user's session bus; nullptr, with the negative errno in *error, when
+// there is none. Calls awaited on it give up after callTimeout.
+BusConnection OpenSessionBus(std::chrono::microseconds callTimeout, int* error = nullptr);
+// The system bus, likewise.
+BusConnection OpenSystemBus(std::chrono::microseconds callTimeout, int* error = nullptr);
+
+// Handles everything the bus has received: 0 once nothing is left, or the
+// negative errno of a failed connection.
+int DrainBus(sd_bus* bus);
 
 }  // namespace kelm

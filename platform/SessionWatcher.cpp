@@ -2,37 +2,24 @@
 
 #include <systemd/sd-bus.h>
 
-#include <chrono>
 #include <cstring>
 #include <string>
 
-#include "platform/Debug.h"
+#include "platform/BusWatch.h"
+#include "platform/Logind.h"
 #include "platform/SdBus.h"
 
 namespace kelm {
 
 namespace {
 
-constexpr const char* kLogin = "org.freedesktop.login1";
-constexpr const char* kManagerPath = "/org/freedesktop/login1";
-constexpr const char* kManager = "org.freedesktop.login1.Manager";
+using logind::kManager;
+using logind::kManagerPath;
+constexpr const char* kLogin = logind::kService;
 constexpr const char* kSession = "org.freedesktop.login1.Session";
 constexpr const char* kUser = "org.freedesktop.login1.User";
 constexpr const char* kOwnUserPath = "/org/freedesktop/login1/user/self";
 constexpr const char* kProperties = "org.freedesktop.DBus.Properties";
-
-// logind answers at once; a bus that does not answer in this time is
-// treated as absent rather than stalling the program's start.
-constexpr std::chrono::microseconds kCallTimeout = std::chrono::seconds(5);
-
-struct BusCloser {
-    void operator()(sd_bus* bus) const { sd_bus_flush_close_unref(bus); }
-};
-struct SlotReleaser {
-    void operator()(sd_bus_slot* slot) const { sd_bus_slot_unref(slot); }
-};
-using Bus = std::unique_ptr<sd_bus, BusCloser>;
-using Slot = std::unique_ptr<sd_bus_slot, SlotReleaser>;
 
 // The object path of the session to follow, or "" when there is none.
 std::string FindSession(sd_bus* bus) {
@@ -68,18 +55,14 @@ bool ReadActive(sd_bus* bus, const std::string& session, bool& active) {
     return true;
 }
 
-// Watches one session. States: Watching (bus fd watched, signals
-// processed) -> Lost (the bus connection failed: unwatched, silent until
-// destroyed).
+// Watches one session's Active property.
 class LogindSessionWatcher final : public SessionWatcher {
 public:
-    LogindSessionWatcher(MessageLoop& loop, Bus bus, std::string session, std::function<void(bool)> onChange)
-        : loop_(loop), bus_(std::move(bus)), session_(std::move(session)), onChange_(std::move(onChange)) {}
-
-    ~LogindSessionWatcher() override {
-        *alive_ = false;
-        if (watch_ != 0) loop_.Unwatch(watch_);
-    }
+    LogindSessionWatcher(MessageLoop& loop, BusConnection bus, std::string session, std::function<void(bool)> onChange)
+        : bus_(std::move(bus)),
+          session_(std::move(session)),
+          onChange_(std::move(onChange)),
+          watch_(loop, "SessionWatcher", [this] { return ReadAgain(); }) {}
 
     bool Begin() {
         // Subscribed before the first read, so no change can fall between.
@@ -89,14 +72,7 @@ public:
             return false;
         match_.reset(slot);
         if (!ReadActive(bus_.get(), session_, active_)) return false;
-        const int fd = sd_bus_get_fd(bus_.get());
-        if (fd < 0) return false;
-        watch_ = loop_.Watch(fd, [this] { Process(); });
-        if (watch_ == 0) return false;
-        // Signals that arrived with the replies above are queued already
-        // and would not make the descriptor readable again.
-        Process();
-        return true;
+        return watch_.Begin(bus_.get());
     }
 
 private:
@@ -134,46 +110,31 @@ private:
 
     void Refresh() { refresh_ = true; }
 
-    // Handles everything the bus has received; a value to read again is
-    // read once the signal callbacks are done, since a blocking call does
-    // not belong inside one.
-    void Process() {
-        for (;;) {
-            const int r = sd_bus_process(bus_.get(), nullptr);
-            if (r < 0) return Lose(r);
-            if (r > 0) continue;
-            if (!refresh_) return;
-            refresh_ = false;
-            bool active = active_;
-            if (ReadActive(bus_.get(), session_, active)) Update(active);
-        }
+    // A value to read again is read once the signal callbacks are done,
+    // since a blocking call does not belong inside one.
+    bool ReadAgain() {
+        if (!refresh_) return false;
+        refresh_ = false;
+        bool active = active_;
+        if (ReadActive(bus_.get(), session_, active)) Update(active);
+        return true;
     }
 
     void Update(bool active) {
         if (active == active_) return;
         active_ = active;
-        // Reported from the loop, after the bus work: the receiver may do
-        // anything there, even destroy this watcher.
-        loop_.Post([alive = alive_, onChange = onChange_, active] {
-            if (*alive) onChange(active);
-        });
+        watch_.Post([onChange = onChange_, active] { onChange(active); });
     }
 
-    void Lose(int error) {
-        DebugOutput("SessionWatcher: system bus lost (%s)\n", std::strerror(-error));
-        loop_.Unwatch(watch_);
-        watch_ = 0;
-    }
-
-    MessageLoop& loop_;
-    Bus bus_;
-    Slot match_;
+    // Declared in the order they are needed: destroyed in reverse, the
+    // watch and the match end before their connection.
+    BusConnection bus_;
+    BusSlot match_;
     std::string session_;
     std::function<void(bool)> onChange_;
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
-    MessageLoop::WatchId watch_ = 0;
     bool active_ = false;
     bool refresh_ = false;
+    BusWatch watch_;
 };
 
 }  // namespace
@@ -181,10 +142,8 @@ private:
 SessionWatcher::~SessionWatcher() = default;
 
 std::unique_ptr<SessionWatcher> SessionWatcher::Start(MessageLoop& loop, std::function<void(bool active)> onChange) {
-    sd_bus* raw = nullptr;
-    if (sd_bus_open_system(&raw) < 0) return nullptr;
-    Bus bus(raw);
-    sd_bus_set_method_call_timeout(bus.get(), static_cast<std::uint64_t>(kCallTimeout.count()));
+    BusConnection bus = OpenSystemBus(logind::kCallTimeout);
+    if (!bus) return nullptr;
     std::string session = FindSession(bus.get());
     if (session.empty()) return nullptr;
     auto watcher =

@@ -43,6 +43,10 @@ void ReadOsdSetting(const StoreLocation& where, OsdSetting& osd) {
     IniFile(where.ConfigPath()).ReadStruct("OSDSetting", "config", &osd, sizeof osd);
 }
 
+bool ReadOsdNotifications(const StoreLocation& where) {
+    return IniFile(where.ConfigPath()).ReadInt("OSDSetting", "Notifications", 0) == 1;
+}
+
 bool WriteFirmwareVersion(const StoreLocation& where, int version) {
     return WriteOneInt(where, kSetting, "FWVersion", version);
 }

@@ -41,6 +41,10 @@ static_assert(offsetof(OsdSetting, MailInterval) == 340);
 void DefaultOsdSetting(OsdSetting& osd);
 // A missing or damaged value leaves osd unchanged.
 void ReadOsdSetting(const StoreLocation& where, OsdSetting& osd);
+// [OSDSetting] Notifications: the display program shows its texts as
+// desktop notifications when it is 1. A key of its own beside the record,
+// which keeps its layout; off when missing.
+bool ReadOsdNotifications(const StoreLocation& where);
 
 // Monitor-side single values; each opens config.ini and writes one key.
 bool WriteFirmwareVersion(const StoreLocation& where, int version);

@@ -107,7 +107,7 @@ bool ImportProfile(SettingsRecord& working, const StoreLocation& where, const st
     if (!IsValidSlot(working.CurrentProfile)) return false;
     const FileContents chosen = ReadWholeFile(chosenPath);
     if (chosen.status != ReadStatus::Ok) return false;
-    CopyFile(chosen.bytes, where.programFolder + FileTitle(chosenPath) + ".vkp");
+    CopyFile(chosen.bytes, where.settingsFolder + FileTitle(chosenPath) + ".vkp");
     // Loaded from the bytes just read, not from the copy: a copy that failed
     // must not load whatever stale file lies at its path.
     LoadProfile(working.Profiles[working.CurrentProfile], IniFile(chosenPath, chosen.bytes));

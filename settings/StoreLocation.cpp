@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "platform/Environment.h"
+#include "settings/InstallLayout.h"
 
 namespace kelm {
 
@@ -38,12 +39,23 @@ bool MakeFolders(const std::string& folder, bool privateMode) {
 StoreLocation StoreLocation::ForProgramFolder(std::string folder) {
     StoreLocation location;
     location.programFolder = WithTrailingSlash(std::move(folder));
+    location.settingsFolder = location.programFolder;
     location.registryFile = XdgConfigHome() + "/VELDAN/registry.ini";
     location.sharedFolder = XdgDataHome() + "/VELDAN/Pact/";
     return location;
 }
 
-StoreLocation StoreLocation::FromEnvironment() { return ForProgramFolder(EnvOr("KELM_HOME", ExecutableFolder())); }
+StoreLocation StoreLocation::FromEnvironment() {
+    const std::string home = EnvOr("KELM_HOME");
+    if (!home.empty()) return ForProgramFolder(home);
+    StoreLocation location = ForProgramFolder(ExecutableFolder());
+    if (!IsInstalledProgramFolder(location.programFolder)) return location;
+    location.settingsFolder = UserSettingsFolder();
+    std::string error;
+    if (!SeedUserSettings(location.programFolder + kFactoryFolderName, location.settingsFolder, &error))
+        std::fprintf(stderr, "Kelm: %s; the missing settings start from their defaults\n", error.c_str());
+    return location;
+}
 
 std::string StoreLocation::ProfilePath(int slot) const {
     char name[32];

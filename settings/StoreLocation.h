@@ -1,5 +1,7 @@
-// Where the settings files live: the program folder (config.ini and the
-// config/ folder), the per-user file that stands in for the registry's
+// Where the files live: the program folder (the programs and their
+// read-only data), the settings folder (config.ini and the config/ folder;
+// the program folder itself unless the suite is installed, see
+// InstallLayout.h), the per-user file that stands in for the registry's
 // keyboard values, and the folder shared with the maker's other devices.
 #pragma once
 
@@ -8,19 +10,22 @@
 namespace kelm {
 
 struct StoreLocation {
-    std::string programFolder;  // with a trailing '/'; empty when unknown
-    std::string registryFile;   // $XDG_CONFIG_HOME/VELDAN/registry.ini
-    std::string sharedFolder;   // $XDG_DATA_HOME/VELDAN/Pact/, trailing '/'
+    std::string programFolder;   // with a trailing '/'; empty when unknown
+    std::string settingsFolder;  // with a trailing '/'
+    std::string registryFile;    // $XDG_CONFIG_HOME/VELDAN/registry.ini
+    std::string sharedFolder;    // $XDG_DATA_HOME/VELDAN/Pact/, trailing '/'
 
     // From KELM_HOME or the running executable's folder, and the XDG
-    // variables (with their documented fallbacks under HOME).
+    // variables (with their documented fallbacks under HOME). In an
+    // installed program folder the settings are the user's, seeded from the
+    // factory files the first time.
     static StoreLocation FromEnvironment();
-    // Everything below one program folder; the registry stand-in and shared
-    // folder are taken from the environment.
+    // Everything below one program folder, settings included; the registry
+    // stand-in and shared folder are taken from the environment.
     static StoreLocation ForProgramFolder(std::string folder);
 
-    std::string ConfigPath() const { return programFolder + "config.ini"; }
-    std::string ConfigFolder() const { return programFolder + "config/"; }
+    std::string ConfigPath() const { return settingsFolder + "config.ini"; }
+    std::string ConfigFolder() const { return settingsFolder + "config/"; }
     std::string ProfilePath(int slot) const;
     std::string TimerPath() const { return ConfigFolder() + "Timer.ini"; }
     std::string MacroLibraryPath() const { return ConfigFolder() + "Preset_sequence.dat"; }

@@ -16,6 +16,7 @@
 #include "setup/CSetupDlg.h"
 #include "setup/MonitorLink.h"
 #include "setup/SetupController.h"
+#include "setup/SetupHelp.h"
 #include "setup/SetupSession.h"
 #include "setup/SkinSet.h"
 #include "setup/ThreadApplyRunner.h"
@@ -28,6 +29,7 @@ namespace {
 constexpr std::string_view kInstanceMutexName = "Veldan_Kelm_configure";
 
 int Main(int argc, char** argv) {
+    if (const auto status = AnswerStandardOptions(SetupHelp(), argc, argv)) return *status;
     const StoreLocation where = StoreLocation::FromEnvironment();
     // The first frame needs these; a second core decodes them while Qt
     // connects to the display.

@@ -91,6 +91,23 @@ void PaintWindowShape(QPainter& p, const QSize& size, bool shaped) {
     p.setRenderHint(QPainter::Antialiasing, true);
 }
 
+void PaintFirmwareChip(QPainter& p, const QPointF& centre) {
+    p.setPen(QPen(kBlue, 1.6));
+    p.setBrush(kArtControl);
+    const QRectF chip(centre.x() - 22, centre.y() - 22, 44, 44);
+    p.drawRoundedRect(chip, 5, 5);
+    for (int i = 0; i < 4; ++i) {
+        const qreal at = chip.top() + 8 + i * 9.5;
+        p.drawLine(QPointF(chip.left() - 7, at), QPointF(chip.left(), at));
+        p.drawLine(QPointF(chip.right(), at), QPointF(chip.right() + 7, at));
+    }
+    p.setPen(QPen(kBlue, 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    const QPointF c = chip.center();
+    p.drawLine(c + QPointF(0, -11), c + QPointF(0, 9));
+    p.drawLine(c + QPointF(-7, 2), c + QPointF(0, 9));
+    p.drawLine(c + QPointF(7, 2), c + QPointF(0, 9));
+}
+
 QImage ArtCanvas(const QSize& size, qreal scale, const QColor& fill) {
     QImage image(size * scale, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(scale);

@@ -6,6 +6,7 @@
 
 #include <QColor>
 #include <QImage>
+#include <QPointF>
 #include <QRect>
 #include <QSize>
 #include <QString>
@@ -42,6 +43,9 @@ void PaintTitleGlyph(QPainter& p, const QRect& rect, ArtLook look, bool close);
 // (the window's shape is read from them) and a thin blue edge; unshaped, a
 // plain panel.
 void PaintWindowShape(QPainter& p, const QSize& size, bool shaped);
+// KelmFlash's emblem, a chip being written (pins and an arrow into it),
+// 44 units square around centre: its window shows it and its icon is it.
+void PaintFirmwareChip(QPainter& p, const QPointF& centre);
 
 // A picture to draw on at a scale, filled with fill (the outside of a shape
 // for windows, transparent for small pictures).

@@ -21,9 +21,7 @@ namespace {
 
 namespace fl = kelm::flash_layout;
 using Look = kelm::skin::ArtLook;
-using kelm::skin::kArtControl;
 using kelm::skin::kArtPanelEdge;
-using kelm::skin::kBlue;
 using kelm::skin::kControlEdge;
 
 struct Control {
@@ -77,21 +75,8 @@ std::vector<Form> Forms() {
         p.drawRect(QRectF(bar).adjusted(-1.5, -1.5, 1.5, 1.5));
         p.setPen(QPen(kArtPanelEdge, 1));
         p.drawLine(QPointF(10, 244.5), QPointF(fl::kWindowWidth - 10, 244.5));
-        // A chip being written: the program's emblem above the panel.
-        p.setPen(QPen(kBlue, 1.6));
-        p.setBrush(kArtControl);
-        const QRectF chip(fl::kWindowWidth / 2.0 - 22, 46, 44, 44);
-        p.drawRoundedRect(chip, 5, 5);
-        for (int i = 0; i < 4; ++i) {
-            const qreal at = chip.top() + 8 + i * 9.5;
-            p.drawLine(QPointF(chip.left() - 7, at), QPointF(chip.left(), at));
-            p.drawLine(QPointF(chip.right(), at), QPointF(chip.right() + 7, at));
-        }
-        p.setPen(QPen(kBlue, 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        const QPointF c = chip.center();
-        p.drawLine(c + QPointF(0, -11), c + QPointF(0, 9));
-        p.drawLine(c + QPointF(-7, 2), c + QPointF(0, 9));
-        p.drawLine(c + QPointF(7, 2), c + QPointF(0, 9));
+        // The program's emblem above the panel.
+        kelm::skin::PaintFirmwareChip(p, QPointF(fl::kWindowWidth / 2.0, 68));
     };
     const QSize dialog(fl::kDialogWidth, fl::kDialogHeight);
     return {

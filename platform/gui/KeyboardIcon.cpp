@@ -5,14 +5,12 @@
 
 namespace kelm {
 
-namespace {
-
 // Drawn on a 32-unit grid and scaled, so every size shows the same
 // keyboard: a dark body, three rows of light keys and a space bar.
-QPixmap DrawKeyboard(int size) {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
+QImage KeyboardImage(int size) {
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.scale(size / 32.0, size / 32.0);
 
@@ -33,14 +31,12 @@ QPixmap DrawKeyboard(int size) {
         }
     painter.setBrush(key);
     painter.drawRoundedRect(QRectF(9, 21.5, 14, kKey), 0.6, 0.6);
-    return pixmap;
+    return image;
 }
-
-}  // namespace
 
 QIcon KeyboardIcon() {
     QIcon icon;
-    for (const int size : {16, 22, 24, 32, 48, 64}) icon.addPixmap(DrawKeyboard(size));
+    for (const int size : {16, 22, 24, 32, 48, 64}) icon.addPixmap(QPixmap::fromImage(KeyboardImage(size)));
     return icon;
 }
 

@@ -10,14 +10,14 @@
 #include "settings/ProfileFile.h"
 #include "settings/SettingsStore.h"
 #include "settings/Text.h"
+#include "settings/json/Json.h"
+#include "settings/json/JsonFormat.h"
+#include "settings/json/ProfileJson.h"
 #include "tests/kelmctl/SampleProfile.h"
 #include "tests/support/Programs.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TempProgramFolder.h"
-#include "settings/json/Json.h"
-#include "settings/json/JsonFormat.h"
-#include "settings/json/ProfileJson.h"
 
 namespace kelm::test {
 namespace {
@@ -224,7 +224,10 @@ TEST_F(KelmctlProgram, EveryCommandHasHelp) {
                                                                                        {"profile", "write"},
                                                                                        {"settings", "show"},
                                                                                        {"library", "show"},
-                                                                                       {"timers", "show"}}) {
+                                                                                       {"timers", "show"},
+                                                                                       {"profile", "switch"},
+                                                                                       {"keyboard", "backup"},
+                                                                                       {"keyboard", "restore"}}) {
         std::vector<std::string> args = words;
         args.push_back("--help");
         const ProgramResult help = Run(args);

@@ -20,7 +20,9 @@
 #include "settings/SettingsStore.h"
 #include "settings/Text.h"
 #include "settings/json/Json.h"
+#include "settings/json/ProfileJson.h"
 #include "suite/SuiteIds.h"
+#include "tests/kelmctl/SampleProfile.h"
 #include "tests/support/Programs.h"
 #include "tests/support/SameBytes.h"
 #include "tests/support/TempFolder.h"
@@ -265,6 +267,79 @@ TEST_F(MonitorCommands, StatusWithoutTheMonitorReadsTheSettingsFiles) {
     const ProgramResult again = Run({"status"});
     EXPECT_NE(again.out.find("Keyboard:         not connected (when KelmWatch last ran)\n"), std::string::npos);
     EXPECT_NE(again.out.find("Current profile:  none (from config.ini)\n"), std::string::npos);
+}
+
+TEST_F(MonitorCommands, ProfileSwitchAsksKelmWatchAndKeepsWhatIsPending) {
+    held_->Flags.LightChanged[2] = 1;  // an apply the keyboard missed
+    StartMonitor();
+    EXPECT_EQ(Run({"profile", "switch", "6"}).status, 2);
+    EXPECT_TRUE(monitor_->Messages().empty());
+
+    const ProgramResult result = Run({"profile", "switch", "4"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "current profile: Profile 4 \"Default4\"\n");
+    const std::vector<WindowMessage> messages = monitor_->Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].msg, MSG_APPLY_SETTINGS);
+    EXPECT_EQ(messages[0].wParam, 0u);
+    auto expected = std::make_unique<SettingsRecord>(*held_);
+    expected->CurrentProfile = 3;
+    expected->Flags.CurrentProfileChanged = 1;
+    EXPECT_TRUE(SameBytes(monitor_->Received(), *expected));
+    EXPECT_EQ(Load()->CurrentProfile, 3);
+
+    monitor_->answer = 0;
+    const ProgramResult missed = Run({"profile", "switch", "1"});
+    EXPECT_EQ(missed.status, 1);
+    EXPECT_NE(missed.err.find("the keyboard did not get every change"), std::string::npos) << missed.err;
+}
+
+TEST_F(MonitorCommands, BackupAndRestoreThroughKelmWatch) {
+    FillSampleProfile(held_->Profiles[1]);
+    held_->CurrentProfile = 1;
+    StartMonitor();
+    const std::string file = folder_.Root() + "/backup.json";
+
+    // Only a record KelmWatch has sent whole to a keyboard it sees is the keyboard's.
+    WriteFile(folder_.Where().ConfigPath(), "[Setting]\r\nDevice=0\r\nFWVersion=115\r\n");
+    ProgramResult backup = Run({"keyboard", "backup", file});
+    EXPECT_EQ(backup.status, 1);
+    EXPECT_EQ(backup.err, "kelmctl: KelmWatch does not see the keyboard (is it connected?); nothing was written\n");
+    EXPECT_FALSE(Exists(file));
+    WriteFile(folder_.Where().ConfigPath(), "[Setting]\r\nDevice=1\r\nFWVersion=115\r\n");
+    held_->Flags.KeyChanged[0][3] = 1;
+    monitor_->Publish(*held_);
+    EXPECT_EQ(Run({"keyboard", "backup", file}).status, 1);
+    EXPECT_FALSE(Exists(file));
+
+    held_->Flags.KeyChanged[0][3] = 0;
+    monitor_->Publish(*held_);
+    backup = Run({"keyboard", "backup", file});
+    ASSERT_EQ(backup.status, 0) << backup.err;
+    Json json = Json::parse(ReadFile(file));
+    EXPECT_EQ(json["CurrentProfile"], 1);
+    EXPECT_EQ(json["FWVersion"], 115);
+    for (int slot = 0; slot < kProfileCount; ++slot)
+        EXPECT_EQ(json["Profiles"][slot], json::ProfileToJson(held_->Profiles[slot])) << "slot " << slot;
+    EXPECT_TRUE(monitor_->Messages().empty());
+
+    // KelmWatch now holds something else; the restore brings the backup back.
+    auto changed = std::make_unique<SettingsRecord>(*held_);
+    DefaultProfile(changed->Profiles[1], 1);
+    changed->CurrentProfile = 4;
+    monitor_->Publish(*changed);
+    const ProgramResult restore = Run({"keyboard", "restore", file});
+    ASSERT_EQ(restore.status, 0) << restore.err;
+    ASSERT_EQ(monitor_->Messages().size(), 1u);
+    EXPECT_EQ(monitor_->Messages()[0].msg, MSG_APPLY_SETTINGS);
+    auto expected = std::make_unique<SettingsRecord>(*held_);
+    MarkAllChanged(*expected);
+    EXPECT_TRUE(SameBytes(monitor_->Received().Profiles, expected->Profiles));
+    EXPECT_TRUE(SameBytes(monitor_->Received().Flags, expected->Flags)) << "everything is sent";
+    EXPECT_EQ(monitor_->Received().CurrentProfile, 1);
+    const auto saved = Load();
+    EXPECT_EQ(saved->CurrentProfile, 1);
+    EXPECT_EQ(json::ProfileToJson(saved->Profiles[1]), json["Profiles"][1]);
 }
 
 TEST_F(MonitorCommands, UsageErrorsExitTwo) {

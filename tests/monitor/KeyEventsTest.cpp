@@ -370,13 +370,7 @@ TEST_F(KeyEventsTest, AKeyboardLeavingDuringTheArrivalWaitNeverArrives) {
 
 TEST_F(KeyEventsTest, UnplugDuringTheReadBackAbortsTheJob) {
     Create();
-    std::atomic<bool> jobWaiting{false};
-    clock.SetSleepHook([&](std::int64_t) {
-        jobWaiting = true;
-        Eventually([&] { return wnd->Flags().abortRequested.load(); });
-    });
-    Fire(TIMER_FIRST_READ);
-    ASSERT_TRUE(Eventually([&] { return jobWaiting.load(); }));
+    HoldTheReadBackInItsFirstWait();
     const std::int64_t before = clock.SleptMs();
     Presence(0);
     // The job ends within one wait step of the abort: the host state it
@@ -389,7 +383,7 @@ TEST_F(KeyEventsTest, UnplugDuringTheReadBackAbortsTheJob) {
 
 TEST_F(KeyEventsTest, ConsoleSwitchesCloseAndReopenWithoutChangingTheState) {
     CreateAndSettle();
-    session.onChange(WTS_CONSOLE_DISCONNECT);
+    session.onChange(WM_WTSSESSION_CHANGE, WTS_CONSOLE_DISCONNECT);
     EXPECT_TRUE(log.InOrder({"Device=0", "CloseDevMonitor", "CloseFeatureDevice"}));
     EXPECT_EQ(wnd->DeviceState(), kDeviceConnected);
     log.Clear();

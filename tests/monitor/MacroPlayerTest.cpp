@@ -4,7 +4,6 @@
 #include <linux/input-event-codes.h>
 
 #include <atomic>
-#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <ostream>
@@ -191,23 +190,6 @@ TEST(MacroPlayer, AnEventCountAboveTheBufferPlaysTheBuffer) {
     ASSERT_EQ(calls.size(), static_cast<std::size_t>(kMaxEvents));
     EXPECT_EQ(calls.back(), Up(kMaxEvents - 1, KEY_A));
 }
-
-// A clock whose waits end only when stopped (or after a long while), so the
-// playback is still running when the thread is told to quit.
-class StoppableClock final : public PlaybackClock {
-public:
-    TimePoint Now() const override { return std::chrono::steady_clock::now(); }
-    bool WaitUntil(TimePoint, std::stop_token stop) override {
-        if (!stop.stop_possible()) return true;
-        std::mutex mutex;
-        std::condition_variable_any wake;
-        std::unique_lock lock(mutex);
-        wake.wait_for(lock, stop, std::chrono::seconds(20), [] { return false; });
-        if (stop.stop_requested()) ++cutShort;
-        return !stop.stop_requested();
-    }
-    std::atomic<int> cutShort{0};
-};
 
 TEST(MacroPlaybackThread, ShutdownAbortsARunningMacroAndReleasesItsKeys) {
     StoppableClock clock;

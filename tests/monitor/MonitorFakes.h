@@ -369,14 +369,14 @@ public:
     void WriteRepeatToRegistry(const ProfileRecord& profile) override {
         log_.Add("Registry " + std::to_string(profile.KBDelay) + " " + std::to_string(profile.KBSpeed));
     }
-    std::uint32_t PackageFirmwareVersion() override { return packageVersion; }
+    std::optional<std::uint32_t> PackageFirmwareVersion() override { return packageVersion; }
 
     std::unique_ptr<SettingsRecord> loaded = std::make_unique<SettingsRecord>();
     std::unique_ptr<SettingsRecord> saved = std::make_unique<SettingsRecord>();
     OsdSetting osd{};
     std::optional<int> firmware;
     std::optional<SyncStamp> stamp;
-    std::uint32_t packageVersion = 115;
+    std::optional<std::uint32_t> packageVersion = 115;
 
 private:
     CallLog& log_;
@@ -386,7 +386,7 @@ private:
 class FakeSession final : public ISessionNotifications {
 public:
     explicit FakeSession(CallLog& log) : log_(log) {}
-    bool Register(std::function<void(std::uint32_t)> callback) override {
+    bool Register(std::function<void(std::uint32_t, std::uint32_t)> callback) override {
         log_.Add("RegisterSession");
         ++attempts;
         onChange = std::move(callback);
@@ -395,7 +395,7 @@ public:
     void Unregister() override { log_.Add("UnregisterSession"); }
     bool reachable = true;
     int attempts = 0;
-    std::function<void(std::uint32_t)> onChange;
+    std::function<void(std::uint32_t msg, std::uint32_t code)> onChange;
 
 private:
     CallLog& log_;

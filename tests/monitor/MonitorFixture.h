@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
 
 #include "MonitorFakes.h"
@@ -30,10 +31,16 @@ protected:
                            .clock = clock,
                            .tray = withTray ? &tray : nullptr,
                            .where = folder.Where(),
-                           .actions = actions.All(),
+                           .actions = Actions(),
                            .pactMessages = PactMessages::Register(),
                            .onDestroyed = [this] { log.Add("LoopEnds"); }};
         return ports;
+    }
+
+    HostActions Actions() {
+        HostActions all = actions.All();
+        if (macroPlayer != nullptr) all.macro = macroPlayer;
+        return all;
     }
 
     // Creates the window; the first read-back is left to the test.
@@ -98,6 +105,18 @@ protected:
         wnd->WaitForWorker();
     }
 
+    // Starts the first read-back and returns with its job held in its first
+    // wait, where it stays until something raises the abort flag.
+    void HoldTheReadBackInItsFirstWait() {
+        auto jobWaiting = std::make_shared<std::atomic<bool>>(false);
+        clock.SetSleepHook([this, jobWaiting](std::int64_t) {
+            *jobWaiting = true;
+            Eventually([&] { return wnd->Flags().abortRequested.load(); });
+        });
+        Fire(TIMER_FIRST_READ);
+        ASSERT_TRUE(Eventually([&] { return jobWaiting->load(); }));
+    }
+
     ProfileRecord& LoadedProfile(int slot) { return files.loaded->Profiles[slot]; }
 
     void TearDown() override {
@@ -121,6 +140,7 @@ protected:
     FakeLauncher launcher{log};
     FakeTray tray{log};
     FakeActions actions{log};
+    IMacroPlayer* macroPlayer = nullptr;  // a real player instead of the fake
     std::unique_ptr<CMonitorWnd> wnd;
 };
 

@@ -155,15 +155,7 @@ TEST_F(SequenceTest, ShutdownRunsItsStepsInOrder) {
 
 TEST_F(SequenceTest, ExitWhileAReadBackRunsAbortsItAndLeavesTheKeyboardAtHostState0) {
     Create();
-    // The job's first wait holds the worker until the shutdown raises the
-    // abort flag.
-    std::atomic<bool> jobWaiting{false};
-    clock.SetSleepHook([&](std::int64_t) {
-        jobWaiting = true;
-        Eventually([&] { return wnd->Flags().abortRequested.load(); });
-    });
-    Fire(TIMER_FIRST_READ);
-    ASSERT_TRUE(Eventually([&] { return jobWaiting.load(); }));
+    HoldTheReadBackInItsFirstWait();
     Send(WM_CLOSE);
 
     EXPECT_TRUE(log.Has("HostState 0"));

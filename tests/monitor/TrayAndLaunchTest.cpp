@@ -52,9 +52,17 @@ TEST_F(TrayAndLaunchTest, KelmFlashStartsOnEveryConnectionWithDifferingVersions)
     EXPECT_TRUE(log.Has("Start FlashPack/KelmFlash 0"));
     log.Clear();
     files.packageVersion = kNoPackageVersion;
+    Send(WM_WTSSESSION_CHANGE, WTS_CONSOLE_DISCONNECT);
     Send(WM_WTSSESSION_CHANGE, WTS_CONSOLE_CONNECT);
     Settle();
     EXPECT_TRUE(log.Has("Start FlashPack/KelmFlash 1"));
+    // An installation that delivers no firmware package offers nothing.
+    log.Clear();
+    files.packageVersion = std::nullopt;
+    Send(WM_WTSSESSION_CHANGE, WTS_CONSOLE_DISCONNECT);
+    Send(WM_WTSSESSION_CHANGE, WTS_CONSOLE_CONNECT);
+    Settle();
+    EXPECT_FALSE(log.Has("Start FlashPack/KelmFlash 1"));
 }
 
 TEST_F(TrayAndLaunchTest, AnUnreadableKeyboardSkipsTheCheck) {

@@ -1,12 +1,17 @@
 // The real KelmOSD on an Xvfb of the test's own: the stored text appears at
 // the position the monitor gives, follows a new position, and the program
-// ends on WM_CLOSE.
+// ends on WM_CLOSE; with notifications on, the text goes to a stand-in
+// notification server on a private session bus instead.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <csignal>
+#include <map>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "platform/NamedMutex.h"
 #include "platform/SharedMapping.h"
@@ -15,6 +20,8 @@
 #include "settings/Text.h"
 #include "suite/SuiteIds.h"
 #include "tests/monitor/Eventually.h"
+#include "tests/platform/FakeLogind.h"
+#include "tests/platform/FakeNotificationServer.h"
 #include "tests/platform/TestServer.h"
 #include "tests/support/Programs.h"
 #include "tests/support/ScopedEnv.h"
@@ -85,8 +92,10 @@ protected:
         displayName_.emplace("DISPLAY", xvfb_->Display().c_str());
         display_.reset(XOpenDisplay(xvfb_->Display().c_str()));
         ASSERT_TRUE(display_);
-        WriteFile(folder_ / "home/config.ini", "[OSDData]\r\nMessage=Profile 2: Strategy\r\n");
-        osd_ = Spawn({ProgramPath("KelmOSD")}, folder_ / "osd.log");
+        WriteFile(folder_ / "home/config.ini", config_ + "[OSDData]\r\nMessage=Profile 2: Strategy\r\n");
+        std::vector<std::string> args{ProgramPath("KelmOSD")};
+        args.insert(args.end(), arguments_.begin(), arguments_.end());
+        osd_ = Spawn(args, folder_ / "osd.log");
         ASSERT_GT(osd_, 0);
         ASSERT_TRUE(Eventually([] { return FindWindow(kOsdTitle); }, 10000)) << ReadFile(folder_ / "osd.log");
     }
@@ -101,6 +110,10 @@ protected:
     }
 
     TempFolder folder_;
+    // What config.ini holds before the display text, and the program's
+    // arguments.
+    std::string config_;
+    std::vector<std::string> arguments_;
     ScopedEnv runtime_{"XDG_RUNTIME_DIR", folder_.Path().c_str()};
     ScopedEnv home_{"KELM_HOME", (folder_ / "home").c_str()};
     ScopedEnv platform_{"QT_QPA_PLATFORM", nullptr};
@@ -161,6 +174,72 @@ TEST_F(OsdDisplayTest, AProfileChangeInTheMonitorsBlockIsShown) {
         record->CurrentProfile = 1;
     }
     ASSERT_TRUE(Eventually([&] { return FindOsd(display_.get()).has_value(); }, 5000));
+}
+
+// KelmOSD with a private session bus; its stand-in notification server
+// only when the test asks for one.
+class OsdNotificationDisplayTest : public OsdDisplayTest {
+protected:
+    void StartOsd(bool withServer) {
+        bus_ = PrivateBus::Start(folder_.Path());
+        if (!bus_) GTEST_SKIP() << "dbus-daemon is not installed or did not start";
+        sessionBus_.emplace("DBUS_SESSION_BUS_ADDRESS", bus_->Address().c_str());
+        if (withServer) {
+            server_ = FakeNotificationServer::Start(bus_->Address(), {});
+            ASSERT_TRUE(server_);
+        }
+        OsdDisplayTest::SetUp();
+    }
+    void SetUp() override {}
+    void TearDown() override {
+        OsdDisplayTest::TearDown();
+        server_.reset();
+        sessionBus_.reset();
+        bus_.reset();
+    }
+
+    std::unique_ptr<PrivateBus> bus_;
+    std::optional<ScopedEnv> sessionBus_;
+    std::unique_ptr<FakeNotificationServer> server_;
+};
+
+TEST_F(OsdNotificationDisplayTest, WithNotificationsOnTheTextsGoToTheServerEachInThePlaceOfTheOneBefore) {
+    config_ = "[OSDSetting]\r\nNotifications=1\r\n";
+    StartOsd(true);
+    if (IsSkipped() || HasFatalFailure()) return;
+    ASSERT_TRUE(PostMessage(kOsdTitle, MSG_OSD_SHOW_TEXT, kOsdShowTextWParam, 0));
+    auto received = server_->NotificationsAtLeast(1);
+    ASSERT_EQ(received.size(), 1u) << ReadFile(folder_ / "osd.log");
+    const std::uint32_t id = FakeNotificationServer::kFirstId;
+    const std::map<std::string, std::string> transient{{"transient", "b:true"}};
+    using Received = FakeNotificationServer::Received;
+    EXPECT_EQ(received[0],
+              (Received{"KelmOSD", 0, "input-keyboard", "Kelm", "Profile 2: Strategy", {}, transient, 4000, id}));
+
+    WriteFile(folder_ / "home/config.ini", config_ + "[OSDData]\r\nMessage=Profile 3: Race\r\n");
+    ASSERT_TRUE(PostMessage(kOsdTitle, MSG_OSD_SHOW_TEXT, kOsdShowTextWParam, 0));
+    received = server_->NotificationsAtLeast(2);
+    ASSERT_EQ(received.size(), 2u);
+    EXPECT_EQ(received[1],
+              (Received{"KelmOSD", id, "input-keyboard", "Kelm", "Profile 3: Race", {}, transient, 4000, id}));
+    EXPECT_FALSE(FindOsd(display_.get())) << "the window showed the text too";
+    EXPECT_EQ(ReadFile(folder_ / "osd.log").find("KelmOSD:"), std::string::npos) << ReadFile(folder_ / "osd.log");
+}
+
+TEST_F(OsdNotificationDisplayTest, WithoutAServerTheWindowShowsTheTextAndTheProgramSaysWhyOnce) {
+    arguments_ = {"--notifications"};
+    StartOsd(false);
+    if (IsSkipped() || HasFatalFailure()) return;
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_TRUE(PostMessage(kOsdTitle, MSG_OSD_SHOW_TEXT, kOsdShowTextWParam, 0));
+        ASSERT_TRUE(Eventually([&] { return FindOsd(display_.get()).has_value(); }, 5000));
+    }
+    const std::string log = ReadFile(folder_ / "osd.log");
+    const std::string why =
+        "KelmOSD: texts show in the window, not as notifications: no notification server "
+        "(org.freedesktop.DBus.Error.ServiceUnknown";
+    EXPECT_EQ(log.rfind(why, 0), 0u) << log;
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
 }
 
 }  // namespace

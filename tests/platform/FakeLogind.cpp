@@ -1,7 +1,10 @@
 #include "tests/platform/FakeLogind.h"
 
+#include <fcntl.h>
 #include <poll.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 #include <fstream>
 
@@ -67,6 +70,8 @@ void FakeLogind::Serve() {
             std::lock_guard lock(mutex_);
             while (sd_bus_process(bus_, nullptr) > 0) {
             }
+            // A lock's descriptor goes out with its reply now, not later.
+            sd_bus_flush(bus_);
         }
         pollfd p{fd, POLLIN, 0};
         ::poll(&p, 1, 20);
@@ -86,6 +91,7 @@ int FakeLogind::Answer(sd_bus_message* message) {
                                               "PID does not belong to any known session");
         return sd_bus_reply_method_return(message, "o", kSessionPath);
     }
+    if (sd_bus_message_is_method_call(message, "org.freedesktop.login1.Manager", "Inhibit")) return Inhibit(message);
     if (!sd_bus_message_is_method_call(message, "org.freedesktop.DBus.Properties", "Get")) return 0;
     const char* interface = nullptr;
     const char* property = nullptr;
@@ -97,6 +103,47 @@ int FakeLogind::Answer(sd_bus_message* message) {
     if (path == kSessionPath && std::strcmp(interface, kSessionInterface) == 0 && std::strcmp(property, "Active") == 0)
         return sd_bus_reply_method_return(message, "v", "b", options_.active ? 1 : 0);
     return sd_bus_reply_method_errorf(message, "org.freedesktop.DBus.Error.UnknownProperty", "no such property");
+}
+
+// Runs on the serving thread with mutex_ held.
+int FakeLogind::Inhibit(sd_bus_message* message) {
+    const char* what = nullptr;
+    const char* who = nullptr;
+    const char* why = nullptr;
+    const char* mode = nullptr;
+    if (sd_bus_message_read(message, "ssss", &what, &who, &why, &mode) < 0) return 0;
+    inhibitCalls_.push_back(std::string(what) + " " + mode + " " + who);
+    if (!options_.grantsLocks)
+        return sd_bus_reply_method_errorf(message, "org.freedesktop.DBus.Error.AccessDenied", "not allowed");
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC) != 0) return -errno;
+    lockEnds_.emplace_back(ends[0]);
+    // The reply carries a copy of the write end: the lock is held while
+    // that copy is open.
+    const UniqueFd writeEnd(ends[1]);
+    return sd_bus_reply_method_return(message, "h", writeEnd.Get());
+}
+
+std::vector<std::string> FakeLogind::InhibitCalls() {
+    std::lock_guard lock(mutex_);
+    return inhibitCalls_;
+}
+
+int FakeLogind::LocksHeld() {
+    std::lock_guard lock(mutex_);
+    int held = 0;
+    for (const UniqueFd& end : lockEnds_) {
+        pollfd p{end.Get(), POLLIN, 0};
+        if (::poll(&p, 1, 0) == 0) ++held;
+    }
+    return held;
+}
+
+void FakeLogind::PrepareForSleep(bool sleeping) {
+    std::lock_guard lock(mutex_);
+    sd_bus_emit_signal(bus_, "/org/freedesktop/login1", "org.freedesktop.login1.Manager", "PrepareForSleep", "b",
+                       sleeping ? 1 : 0);
+    sd_bus_flush(bus_);
 }
 
 void FakeLogind::SetActive(bool active, Signal signal) {

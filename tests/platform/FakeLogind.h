@@ -1,7 +1,9 @@
 // A private message bus (dbus-daemon) with a stand-in for systemd-logind on
 // it, so that session notifications can be tested on machines that have
-// neither. The stand-in answers what the session watcher asks and emits
-// the Active property's changes when a test says so.
+// neither. The stand-in answers what the session and sleep watchers ask,
+// emits the Active property's changes and PrepareForSleep when a test says
+// so, and hands out inhibitor locks as pipes whose far end it keeps, so a
+// test sees when the holder lets a lock go.
 #pragma once
 
 #include <systemd/sd-bus.h>
@@ -11,7 +13,9 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
+#include "platform/UniqueFd.h"
 #include "tests/platform/TestServer.h"
 
 namespace kelm::test {
@@ -36,6 +40,7 @@ public:
         bool callerHasSession = true;  // GetSessionByPID finds one
         bool userHasDisplay = true;    // the user's Display session is c2
         bool active = true;
+        bool grantsLocks = true;  // Inhibit answers with a lock, else AccessDenied
     };
 
     // nullptr when it cannot take the name on the bus.
@@ -50,11 +55,18 @@ public:
     void SetActive(bool active, Signal signal = Signal::WithValue);
     // A PropertiesChanged of Active = value for another object path.
     void SignalOtherSession(bool value);
+    void PrepareForSleep(bool sleeping);
+
+    // The Inhibit calls answered, as "what mode who" each.
+    std::vector<std::string> InhibitCalls();
+    // How many locks handed out are still held somewhere.
+    int LocksHeld();
 
 private:
     FakeLogind() = default;
     static int Handle(sd_bus_message* message, void* self, sd_bus_error* error);
     int Answer(sd_bus_message* message);
+    int Inhibit(sd_bus_message* message);
     void Emit(const char* path, bool active, Signal signal);
     void Serve();
 
@@ -62,6 +74,8 @@ private:
     sd_bus* bus_ = nullptr;
     sd_bus_slot* slot_ = nullptr;
     Options options_;
+    std::vector<std::string> inhibitCalls_;
+    std::vector<UniqueFd> lockEnds_;  // the read ends of the locks' pipes
     std::atomic<bool> stop_{false};
     std::thread thread_;
 };

@@ -2,10 +2,13 @@
 #include <poll.h>
 
 #include <chrono>
+#include <thread>
 #include <vector>
 
 #include "platform/EventLoop.h"
 #include "platform/SessionWatcher.h"
+#include "platform/SleepWatcher.h"
+#include "tests/monitor/Eventually.h"
 #include "tests/platform/FakeLogind.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TempFolder.h"
@@ -190,6 +193,88 @@ TEST_F(SessionWatcherTest, AChangeNoticedButNotYetReportedDiesWithTheWatcher) {
     watcher.reset();
     loop.RunTasks();
     EXPECT_FALSE(reported);
+}
+
+// Suspend and resume on the same stand-in: what the receiver sees, and the
+// delay lock around it.
+class SleepWatcherTest : public SessionWatcherTest {
+protected:
+    struct Report {
+        bool sleeping;
+        int locksHeld;  // while the receiver ran
+        bool onLoopThread;
+    };
+
+    void StartSleepWatcher() {
+        sleepWatcher_ = SleepWatcher::Start(*loop_, "KelmWatch", "test", [this](bool sleeping) {
+            reports_.push_back({sleeping, logind_->LocksHeld(), std::this_thread::get_id() == loopThread_});
+        });
+    }
+    void RunUntilReports(std::size_t count) {
+        const auto deadline = std::chrono::steady_clock::now() + kPatience;
+        while (reports_.size() < count && std::chrono::steady_clock::now() < deadline)
+            loop_->RunOnce(std::chrono::milliseconds(50));
+        ASSERT_EQ(reports_.size(), count);
+    }
+    // The bus daemon closes its own copy of a lock it passed on a moment
+    // after the receiver has it.
+    bool LocksLetGo() {
+        return test::Eventually([&] { return logind_->LocksHeld() == 0; });
+    }
+    void TearDown() override {
+        sleepWatcher_.reset();
+        SessionWatcherTest::TearDown();
+    }
+
+    const std::thread::id loopThread_ = std::this_thread::get_id();
+    std::unique_ptr<SleepWatcher> sleepWatcher_;
+    std::vector<Report> reports_;
+};
+
+TEST_F(SleepWatcherTest, TheLockIsHeldUntilTheSleepIsHandledAndTakenAgainOnResume) {
+    REQUIRE_BUS();
+    logind_ = FakeLogind::Start(bus_->Address(), {});
+    ASSERT_TRUE(logind_);
+    StartSleepWatcher();
+    ASSERT_NE(sleepWatcher_, nullptr);
+    EXPECT_EQ(logind_->InhibitCalls(), std::vector<std::string>{"sleep delay KelmWatch"});
+    EXPECT_EQ(logind_->LocksHeld(), 1);
+
+    logind_->PrepareForSleep(true);
+    RunUntilReports(1);
+    EXPECT_TRUE(reports_[0].sleeping);
+    EXPECT_EQ(reports_[0].locksHeld, 1) << "the machine could sleep before the receiver was done";
+    EXPECT_TRUE(reports_[0].onLoopThread);
+    EXPECT_TRUE(LocksLetGo()) << "the sleep waits for a lock nobody lets go";
+
+    logind_->PrepareForSleep(false);
+    RunUntilReports(2);
+    EXPECT_FALSE(reports_[1].sleeping);
+    EXPECT_EQ(reports_[1].locksHeld, 1);
+    EXPECT_TRUE(reports_[1].onLoopThread);
+    EXPECT_EQ(logind_->InhibitCalls().size(), 2u);
+
+    sleepWatcher_.reset();
+    EXPECT_TRUE(LocksLetGo());
+}
+
+TEST_F(SleepWatcherTest, ARefusedLockStillLeavesTheNotifications) {
+    REQUIRE_BUS();
+    logind_ = FakeLogind::Start(bus_->Address(), {.grantsLocks = false});
+    ASSERT_TRUE(logind_);
+    StartSleepWatcher();
+    ASSERT_NE(sleepWatcher_, nullptr);
+    logind_->PrepareForSleep(true);
+    logind_->PrepareForSleep(false);
+    RunUntilReports(2);
+    EXPECT_TRUE(reports_[0].sleeping);
+    EXPECT_FALSE(reports_[1].sleeping);
+}
+
+TEST_F(SleepWatcherTest, BusWithoutLogindMeansNoWatcher) {
+    REQUIRE_BUS();
+    StartSleepWatcher();
+    EXPECT_EQ(sleepWatcher_, nullptr);
 }
 
 }  // namespace

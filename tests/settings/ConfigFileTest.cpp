@@ -123,6 +123,22 @@ TEST_F(ConfigFileTest, OsdSettingIsReadWholeOrNotAtAll) {
     EXPECT_TRUE(test::SameBytes(osd, stored));
 }
 
+TEST_F(ConfigFileTest, OsdNotificationsAreOnOnlyWhenTheKeySaysOne) {
+    EXPECT_FALSE(ReadOsdNotifications(where));  // no file
+    const std::pair<const char*, bool> cases[] = {
+        {"", false},
+        {"Notifications=1\r\n", true},
+        {"Notifications=0\r\n", false},
+        {"Notifications=2\r\n", false},
+        {"Notifications=yes\r\n", false},
+        {"notifications=1\r\n", true},
+    };
+    for (const auto& [key, on] : cases) {
+        WriteFile(where.ConfigPath(), std::string("[OSDSetting]\r\n") + key + "[OSDData]\r\nNotifications=1\r\n");
+        EXPECT_EQ(ReadOsdNotifications(where), on) << key;
+    }
+}
+
 TEST_F(ConfigFileTest, RegistryValuesRoundTrip) {
     ProfileRecord p{};
     p.KBDelay = 3;

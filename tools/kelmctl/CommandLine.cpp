@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <ostream>
+#include <sstream>
 
 namespace kelm::ctl {
 
@@ -49,7 +50,8 @@ void PrintCommandList(std::ostream& out, const std::vector<const CommandSpec*>& 
 
 std::vector<const CommandSpec*> AllCommands(const CommandSet& set) {
     std::vector<const CommandSpec*> all;
-    for (const CommandSpec& c : set.commands) all.push_back(&c);
+    for (const CommandSpec& c : set.commands)
+        if (!c.hidden) all.push_back(&c);
     return all;
 }
 
@@ -153,12 +155,17 @@ int ReportError(CommandIo& io, int status, std::string_view message) {
     return status;
 }
 
+std::string HelpText(const CommandSet& set) {
+    std::ostringstream text;
+    text << set.intro << '\n';
+    PrintCommandList(text, AllCommands(set));
+    text << '\n' << set.footer;
+    return text.str();
+}
+
 int RunCommandLine(const CommandSet& set, std::span<const std::string> args, CommandIo& io) {
     if (args.empty() || IsHelp(args[0])) {
-        std::ostream& out = args.empty() ? io.err : io.out;
-        out << set.intro << '\n';
-        PrintCommandList(out, AllCommands(set));
-        out << '\n' << set.footer;
+        (args.empty() ? io.err : io.out) << HelpText(set);
         return args.empty() ? kExitUsage : kExitOk;
     }
     const CommandSpec* best = nullptr;

@@ -46,6 +46,11 @@ struct CommandSpec {
     std::vector<std::string> valueOptions;  // "--home": takes "--home DIR" and "--home=DIR"
     int (*run)(const CommandArgs&, CommandIo&) = nullptr;
     std::vector<std::string> flagOptions = {};  // "--verbose": takes no value
+    // What completion offers for the positional arguments: these words, or
+    // file names when there are none.
+    std::vector<std::string> argumentWords = {};
+    // Left out of the command lists and of completion.
+    bool hidden = false;
 };
 
 struct CommandSet {
@@ -53,6 +58,9 @@ struct CommandSet {
     std::string footer;  // ends it
     std::vector<CommandSpec> commands;
 };
+
+// The program's --help: intro, every command with its summary, footer.
+std::string HelpText(const CommandSet& set);
 
 // Finds the command named by the leading words of args, parses the rest
 // and runs it. --help or -h prints help to io.out and returns 0; usage

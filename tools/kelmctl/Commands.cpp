@@ -1,11 +1,16 @@
 #include "tools/kelmctl/Commands.h"
 
+#include "platform/StandardOptions.h"
+#include "settings/json/ProfileJson.h"
+#include "suite/SettingsFilesHelp.h"
+#include "tools/kelmctl/BackupCommands.h"
+#include "tools/kelmctl/Completion.h"
 #include "tools/kelmctl/FirmwareCommands.h"
 #include "tools/kelmctl/KeyboardCommands.h"
 #include "tools/kelmctl/MonitorCommands.h"
 #include "tools/kelmctl/ProfileCommands.h"
-#include "settings/json/ProfileJson.h"
 #include "tools/kelmctl/StoreCommands.h"
+#include "tools/kelmctl/SystemProbes.h"
 
 namespace kelm::ctl {
 
@@ -14,15 +19,38 @@ using namespace json;
 namespace {
 
 const char* const kIntro =
-    "kelmctl - back up, compare and script the Kelm keyboard's settings files as JSON\n"
-    "\n"
-    "Usage: kelmctl COMMAND [ARGUMENTS] [--help]\n";
+    "Usage: kelmctl COMMAND [ARGUMENTS] [--help]\n"
+    "  or:  kelmctl --help|--version\n"
+    "The Kelm keyboard suite on the command line: kelmctl shows the settings files\n"
+    "and what the keyboard holds as JSON and writes profile files from JSON, for\n"
+    "backups, diffs and scripts, and asks a running KelmWatch for its state or to\n"
+    "send the saved settings to the keyboard.\n";
 
-const char* const kFooter =
-    "Run 'kelmctl COMMAND --help' for the details of one command.\n"
-    "\n"
-    "Exit status: 0 success; 1 a file or folder could not be read or written;\n"
-    "2 a usage error or invalid input. Errors go to standard error.\n";
+// The commands' list comes between the two.
+const std::string kFooter = std::string(
+                                "Run 'kelmctl COMMAND --help' for the details of one command.\n"
+                                "\n"
+                                "Options:\n") +
+                            StandardOptionsHelp(13) +
+                            "\n"
+                            "Exit status:\n"
+                            "  0  success\n"
+                            "  1  a file or folder could not be read or written\n"
+                            "  2  a usage error or invalid input\n"
+                            "Errors go to standard error.\n"
+                            "\n"
+                            "Environment:\n"
+                            "  KELM_HOME        the program folder of a command given no --home; default\n"
+                            "                   the folder of the kelmctl executable\n"
+                            "  KELM_DEVICE      the keyboard the keyboard commands open: unset or \"hid\" the\n"
+                            "                   USB keyboard, \"emu\" or \"emu:SOCKET\" the software keyboard\n"
+                            "                   KelmEmu\n"
+                            "  KELM_DEBUG       when set and not empty, diagnostics go to standard error\n"
+                            "  XDG_RUNTIME_DIR  holds VELDAN/, where KelmWatch's window and shared blocks\n"
+                            "                   are found (else /tmp/VELDAN-UID)\n"
+                            "\n"
+                            "Files:\n" +
+                            kSettingsFilesHelp + "  libdevbridge.so  the device library of the program folder\n";
 
 const char* const kProgramFolderOption =
     "Options:\n"
@@ -228,6 +256,91 @@ std::string FirmwareMakeImageHelp() {
            "  --version V  the firmware version the header names; needs at least 5 bytes\n";
 }
 
+std::string ProfileSwitchHelp() {
+    return std::string(
+               "Makes profile N (1..5) the keyboard's current profile. While KelmWatch runs, it\n"
+               "is asked as the configuration program asks it: KelmWatch sends the profile to\n"
+               "the keyboard (with any changes it still holds for it) before this command\n"
+               "returns. Otherwise the keyboard is told directly through the device library\n"
+               "(KELM_DEVICE as 'keyboard dump --help' says). Either way config.ini's\n"
+               "CurrentProfile and the key-repeat values in $XDG_CONFIG_HOME/VELDAN/registry.ini\n"
+               "follow, as KelmWatch keeps them, and without KelmWatch the X session takes\n"
+               "the key repeat of the new profile.\n"
+               "\n"
+               "Exit status: 0 success; 1 no keyboard, a file that cannot be written, or\n"
+               "KelmWatch did not get the profile to the keyboard; 2 N is not 1..5.\n"
+               "\n") +
+           kProgramFolderOption;
+}
+
+std::string KeyboardBackupHelp() {
+    return std::string(
+               "Writes everything needed to restore the keyboard to FILE, as JSON:\n"
+               "  {\"Format\": \"Kelm keyboard backup\", \"Version\": 1, \"FWVersion\",\n"
+               "   \"CurrentProfile\", \"Profiles\": [5 profiles as 'profile show' prints them]}\n"
+               "The profiles hold what the keyboard keeps (key functions, macros, modifier\n"
+               "keys, light) and, from the settings files, what only the files keep (names,\n"
+               "program files, key repeat, sounds). FILE is replaced atomically; \"-\" writes\n"
+               "the backup to standard output.\n"
+               "\n"
+               "While KelmWatch runs, the backup is its record, which is the keyboard's as\n"
+               "long as KelmWatch sees the keyboard and has sent it every change; otherwise\n"
+               "the backup is refused. Without KelmWatch the keyboard is read as 'keyboard\n"
+               "dump' reads it, which takes 10 seconds or more.\n"
+               "\n"
+               "Exit status: 0 success; 1 no keyboard, a report that could not be read,\n"
+               "KelmWatch out of step with the keyboard, or FILE cannot be written.\n"
+               "\n") +
+           kProgramFolderOption;
+}
+
+std::string KeyboardRestoreHelp() {
+    return std::string(
+               "Puts a backup made by 'keyboard backup' (\"-\" reads standard input) back on\n"
+               "the keyboard: all five profiles with their macros, and the current profile.\n"
+               "The whole file is checked first; a damaged or truncated file is refused with\n"
+               "what is wrong (exit status 2) and nothing is written anywhere.\n"
+               "\n"
+               "While KelmWatch runs, the settings files are written and KelmWatch sends the\n"
+               "backup to the keyboard, as the configuration program's Apply does. Otherwise\n"
+               "the settings files are written and then the keyboard directly; should the\n"
+               "keyboard not take every report, KelmWatch reads it back at its next connect,\n"
+               "so that files and keyboard agree again. The keyboard takes each report with\n"
+               "the pauses it needs: this takes 20 seconds or more.\n"
+               "\n"
+               "Exit status: 0 success; 1 no keyboard, a file that cannot be read or written,\n"
+               "or the keyboard did not take everything; 2 an invalid backup.\n"
+               "\n") +
+           kProgramFolderOption;
+}
+
+std::string DoctorHelp() {
+    return std::string(
+               "Checks what the suite needs and prints one line per finding:\n"
+               "  ok: ...                     present\n"
+               "  missing: ... \u2014 how to fix    the suite does not work without it\n"
+               "  optional: ... \u2014 how to fix   only a part of the suite needs it\n"
+               "It looks at the device library and the keyboard (read and write access to its\n"
+               "hidraw nodes, found by devbridge.ini's ids as the library finds them; with\n"
+               "KELM_DEVICE=emu... whether KelmEmu answers), /dev/uinput, the display, the\n"
+               "tray, sound, the session bus and logind, the settings folder and KelmWatch.\n"
+               "\n"
+               "Exit status: 0 when nothing essential is missing, 1 otherwise.\n"
+               "\n") +
+           kProgramFolderOption;
+}
+
+std::string CompletionHelp() {
+    return "Prints the bash completion script of kelmctl, made from its command table.\n"
+           "Install it as /usr/share/bash-completion/completions/kelmctl, or source it:\n"
+           "  source <(kelmctl completion bash)\n";
+}
+
+int RunCompletionBash(const CommandArgs&, CommandIo& io) {
+    io.out << BashCompletion(KelmctlCommands(), std::string(io.program));
+    return kExitOk;
+}
+
 CommandSet MakeCommands() {
     CommandSet set;
     set.intro = kIntro;
@@ -241,6 +354,15 @@ CommandSet MakeCommands() {
          2,
          {},
          RunProfileWrite},
+        {"profile switch",
+         "N [--home DIR]",
+         "make profile N (1..5) the keyboard's current one",
+         ProfileSwitchHelp(),
+         1,
+         {"--home"},
+         RunProfileSwitch,
+         {},
+         {"1", "2", "3", "4", "5"}},
         {"settings show",
          "[--home DIR]",
          "print config.ini and the five slot profiles",
@@ -265,12 +387,54 @@ CommandSet MakeCommands() {
          {"--home"},
          RunKeyboardDump,
          {"--verbose"}},
-        {"status", "[--home DIR] [--json]", "show KelmWatch, keyboard, profile and firmware", StatusHelp(), 0,
-         {"--home"}, RunStatus, {"--json"}},
-        {"apply", "[--home DIR] [--reset]", "send the saved settings through KelmWatch", ApplyHelp(), 0, {"--home"},
-         RunApply, {"--reset"}},
-        {"firmware make-image", "FILE --size N [--version V]", "write a test firmware image for KelmEmu",
-         FirmwareMakeImageHelp(), 1, {"--size", "--version"}, RunFirmwareMakeImage},
+        {"keyboard backup",
+         "FILE [--home DIR]",
+         "save the keyboard's profiles and macros to a file",
+         KeyboardBackupHelp(),
+         1,
+         {"--home"},
+         RunKeyboardBackup},
+        {"keyboard restore",
+         "FILE [--home DIR]",
+         "put a backup back on the keyboard",
+         KeyboardRestoreHelp(),
+         1,
+         {"--home"},
+         RunKeyboardRestore},
+        {"status",
+         "[--home DIR] [--json]",
+         "show KelmWatch, keyboard, profile and firmware",
+         StatusHelp(),
+         0,
+         {"--home"},
+         RunStatus,
+         {"--json"}},
+        {"apply",
+         "[--home DIR] [--reset]",
+         "send the saved settings through KelmWatch",
+         ApplyHelp(),
+         0,
+         {"--home"},
+         RunApply,
+         {"--reset"}},
+        {"firmware make-image",
+         "FILE --size N [--version V]",
+         "write a test firmware image for KelmEmu",
+         FirmwareMakeImageHelp(),
+         1,
+         {"--size", "--version"},
+         RunFirmwareMakeImage},
+        {"doctor", "[--home DIR]", "check what the suite needs", DoctorHelp(), 0, {"--home"}, RunDoctor},
+        {"completion bash",
+         "",
+         "print the bash completion script",
+         CompletionHelp(),
+         0,
+         {},
+         RunCompletionBash,
+         {},
+         {},
+         true},
     };
     return set;
 }

@@ -5,8 +5,8 @@
 
 #include "keyboard/KeyboardProtocol.h"
 #include "settings/Defaults.h"
-#include "tools/kelmctl/MemorySettingsFiles.h"
 #include "settings/json/ProfileJson.h"
+#include "tools/kelmctl/MemorySettingsFiles.h"
 #include "tools/kelmctl/ReadOnlyFeatureDevice.h"
 
 namespace kelm::ctl {
@@ -54,8 +54,11 @@ bool ReadKeyboard(IFeatureDevice& keyboard, IClock& clock, std::ostream* progres
         if (read.reportId == static_cast<std::uint8_t>(ReportId::FirmwareReport)) tally.firmwareRead = read.intact;
         if (progress != nullptr) *progress << DescribeRead(read) << '\n';
     });
-    auto record = std::make_unique<SettingsRecord>();
-    DefaultSettings(*record);
+    std::unique_ptr<SettingsRecord> record = std::move(contents.record);
+    if (record == nullptr) {
+        record = std::make_unique<SettingsRecord>();
+        DefaultSettings(*record);
+    }
     ClearChangeFlags(*record);
     // A keyboard that names no valid profile must not show the default one.
     record->CurrentProfile = -1;

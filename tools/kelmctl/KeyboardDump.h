@@ -26,6 +26,8 @@ struct KeyboardContents {
 };
 
 // Reads the whole keyboard; progress, when given, gets a line per report.
+// The keyboard's values are read over contents.record when it holds one (as
+// KelmWatch reads them over the settings files), else over the defaults.
 // A dump is whole or nothing: false, with the reason in error, when any
 // report could not be read.
 bool ReadKeyboard(IFeatureDevice& keyboard, IClock& clock, std::ostream* progress, KeyboardContents& contents,

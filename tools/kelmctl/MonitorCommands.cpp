@@ -16,6 +16,7 @@
 #include "suite/SharedSettings.h"
 #include "suite/SuiteIds.h"
 #include "tools/kelmctl/ChangeSummary.h"
+#include "tools/kelmctl/KeyboardAccess.h"
 #include "tools/kelmctl/ProgramFolder.h"
 
 namespace kelm::ctl {
@@ -23,14 +24,6 @@ namespace kelm::ctl {
 using namespace json;
 
 namespace {
-
-constexpr const char* kSetting = "Setting";
-
-std::optional<int> ReadSetting(const IniFile& config, std::string_view key) {
-    const auto text = config.Lookup(kSetting, key);
-    if (!text) return std::nullopt;
-    return ParseLeadingInt(*text);
-}
 
 struct Status {
     bool monitorRunning = false;
@@ -111,10 +104,6 @@ int RunApply(const CommandArgs& args, CommandIo& io) {
     const auto where = ProgramFolder(args, io);
     if (!where) return kExitFailure;
     if (!FindWindow(kMonitorTitle)) return ReportError(io, kExitFailure, "KelmWatch is not running; nothing was sent");
-    SharedSettings block;
-    if (!block.Open())
-        return ReportError(io, kExitFailure, "KelmWatch's settings block is not there; nothing was sent");
-
     if (!AllReadable(io, {where->ConfigPath(), where->ProfilePath(0), where->ProfilePath(1), where->ProfilePath(2),
                           where->ProfilePath(3), where->ProfilePath(4)}))
         return kExitFailure;
@@ -127,22 +116,13 @@ int RunApply(const CommandArgs& args, CommandIo& io) {
         MarkAllChanged(*working);
     } else {
         // What KelmWatch holds now is what was last applied.
-        const auto applied = std::make_unique<SettingsRecord>();
-        if (!block.Read(*applied))
-            return ReportError(io, kExitFailure, "cannot read KelmWatch's settings block; nothing was sent");
+        std::string error;
+        const auto applied = ReadMonitorRecord(error);
+        if (!applied) return ReportError(io, kExitFailure, error + "; nothing was sent");
         ComputeChangeFlags(*applied, *working);
         MarkChangedKeys(*applied, *working);
     }
-    if (!block.Write(*working))
-        return ReportError(io, kExitFailure, "cannot write KelmWatch's settings block; nothing was sent");
-    const std::optional<std::int64_t> result = SendMessage(kMonitorTitle, MSG_APPLY_SETTINGS, reset ? 1 : 0, 0);
-    if (!result)
-        return ReportError(io, kExitFailure,
-                           "KelmWatch did not answer; the settings are in its block but may not have been sent");
-    if (*result != 1)
-        return ReportError(io, kExitFailure,
-                           "KelmWatch took the settings over, but the keyboard did not get every change "
-                           "(is it connected?)");
+    if (const auto error = ApplyThroughMonitor(*working, reset)) return ReportError(io, kExitFailure, *error);
     io.out << (reset ? "sent with reset: " : "sent: ") << DescribeChangeFlags(working->Flags) << '\n';
     return kExitOk;
 }

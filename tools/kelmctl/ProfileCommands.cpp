@@ -1,44 +1,21 @@
 #include "tools/kelmctl/ProfileCommands.h"
 
 #include <cstring>
-#include <iostream>
-#include <iterator>
 #include <memory>
 #include <optional>
+#include <ostream>
 
-#include "platform/FileIo.h"
 #include "settings/IniFile.h"
 #include "settings/ProfileFile.h"
 #include "settings/json/JsonFormat.h"
 #include "settings/json/ProfileJson.h"
+#include "tools/kelmctl/Input.h"
 
 namespace kelm::ctl {
 
 using namespace json;
 
 namespace {
-
-// The whole input named by path, "-" being standard input. On failure the
-// error is reported and nothing is returned.
-std::optional<std::string> ReadInput(CommandIo& io, const std::string& path) {
-    if (path == "-") {
-        std::string text(std::istreambuf_iterator<char>(io.in), std::istreambuf_iterator<char>{});
-        if (io.in.bad()) {
-            ReportError(io, kExitFailure, "cannot read standard input");
-            return std::nullopt;
-        }
-        return text;
-    }
-    FileContents file = ReadWholeFile(path);
-    if (file.status != ReadStatus::Ok) {
-        ReportError(io, kExitFailure,
-                    path + (file.status == ReadStatus::Missing ? ": no such file" : ": cannot read the file"));
-        return std::nullopt;
-    }
-    return std::move(file.bytes);
-}
-
-std::string InputName(const std::string& path) { return path == "-" ? "standard input" : path; }
 
 // Tells the user when writing the shown JSON back would not give this very
 // profile again, so that a backup is never silently inexact.
@@ -57,14 +34,6 @@ void NoteInexactRoundTrip(CommandIo& io, const std::string& path, const Json& sh
         io.err << io.program << ": note: " << path << ": key entries " << keys
                << " hold bytes the JSON does not show (padding, bytes after a text's end, events past "
                   "EventCount); 'profile write' stores them as zero\n";
-}
-
-// Drops nlohmann's "[json.exception.parse_error.101] " tag.
-std::string ParseErrorText(const char* what) {
-    std::string text(what);
-    const std::size_t tagEnd = text.find("] ");
-    if (text.rfind("[json.exception.", 0) == 0 && tagEnd != std::string::npos) text.erase(0, tagEnd + 2);
-    return text;
 }
 
 }  // namespace
@@ -87,14 +56,10 @@ int RunProfileWrite(const CommandArgs& args, CommandIo& io) {
     const std::optional<std::string> text = ReadInput(io, inPath);
     if (!text) return kExitFailure;
     const std::string inName = InputName(inPath);
-    Json json;
-    try {
-        json = Json::parse(*text);
-    } catch (const Json::parse_error& error) {
-        return ReportError(io, kExitUsage, inName + ": invalid JSON: " + ParseErrorText(error.what()));
-    }
+    const std::optional<Json> json = ParseJsonInput(io, *text, inName);
+    if (!json) return kExitUsage;
     const auto profile = std::make_unique<ProfileRecord>();
-    if (const auto error = ProfileFromJson(json, *profile))
+    if (const auto error = ProfileFromJson(*json, *profile))
         return ReportError(io, kExitUsage, inName + ": " + error->Describe());
     // Started empty, not from whatever lies at outPath: the new file holds
     // this profile and nothing else, byte for byte as SaveProfile writes it.

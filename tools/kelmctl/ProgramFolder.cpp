@@ -30,4 +30,10 @@ bool AllReadable(CommandIo& io, std::initializer_list<std::string> paths) {
     return true;
 }
 
+std::optional<int> ReadSetting(const IniFile& config, std::string_view key) {
+    const auto text = config.Lookup("Setting", key);
+    if (!text) return std::nullopt;
+    return ParseLeadingInt(*text);
+}
+
 }  // namespace kelm::ctl

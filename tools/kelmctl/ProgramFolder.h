@@ -5,7 +5,9 @@
 #include <initializer_list>
 #include <optional>
 #include <string>
+#include <string_view>
 
+#include "settings/IniFile.h"
 #include "settings/StoreLocation.h"
 #include "tools/kelmctl/CommandLine.h"
 
@@ -19,5 +21,9 @@ std::optional<StoreLocation> ProgramFolder(const CommandArgs& args, CommandIo& i
 // must not pass defaults off as the content of a file that is there. False
 // (reported on io.err) when one of paths exists but cannot be read.
 bool AllReadable(CommandIo& io, std::initializer_list<std::string> paths);
+
+// A number of config.ini's [Setting] section, such as "Device"; nothing
+// when the key is missing.
+std::optional<int> ReadSetting(const IniFile& config, std::string_view key);
 
 }  // namespace kelm::ctl

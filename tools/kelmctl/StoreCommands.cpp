@@ -10,8 +10,8 @@
 #include "settings/SettingsStore.h"
 #include "settings/StoreLocation.h"
 #include "settings/json/JsonFormat.h"
-#include "tools/kelmctl/ProgramFolder.h"
 #include "settings/json/StoreJson.h"
+#include "tools/kelmctl/ProgramFolder.h"
 
 namespace kelm::ctl {
 
@@ -48,8 +48,8 @@ int RunSettingsReset(const CommandArgs& args, CommandIo& io) {
     DefaultSettings(*record);
     record->MouseType = -1;
     if (SaveAll(*record, *where) != 1)
-        return ReportError(io, kExitFailure, where->programFolder + ": could not write the settings files");
-    io.out << "wrote factory settings to " << where->programFolder << '\n';
+        return ReportError(io, kExitFailure, where->settingsFolder + ": could not write the settings files");
+    io.out << "wrote factory settings to " << where->settingsFolder << '\n';
     return kExitOk;
 }
 

@@ -4,9 +4,15 @@
 #include <string>
 #include <vector>
 
+#include "platform/StandardOptions.h"
 #include "tools/kelmctl/Commands.h"
 
 int main(int argc, char** argv) {
+    // Options before the command are the program's own; those after it are
+    // the command's ("firmware make-image FILE --version V").
+    const kelm::ProgramHelp help{
+        .program = "kelmctl", .text = kelm::ctl::HelpText(kelm::ctl::KelmctlCommands()), .optionsBeforeCommand = true};
+    if (const auto status = kelm::AnswerStandardOptions(help, argc, argv)) return *status;
     const std::vector<std::string> args(argv + 1, argv + argc);
     kelm::ctl::CommandIo io{"kelmctl", std::cin, std::cout, std::cerr};
     int status = kelm::ctl::kExitFailure;
