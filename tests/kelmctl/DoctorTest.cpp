@@ -148,7 +148,8 @@ TEST(Doctor, FindingsAndStatus) {
          {"ok: a display: WAYLAND_DISPLAY=wayland-0",
           "optional: no tray: no StatusNotifierWatcher on the session bus and no X11 system tray \u2014 enable the "
           "desktop's tray (on GNOME the AppIndicator extension); KelmWatch runs without its icon",
-          "optional: KelmWatch is not running \u2014 start it from the application menu, or run KelmWatch &"}},
+          "optional: KelmWatch is not running \u2014 start it from the application menu, or run kelmwatch & (KelmWatch "
+          "& in a build)"}},
         {"X11 tray without a watcher",
          [](RecordingProbes& p) { p.watcher = false; },
          0,

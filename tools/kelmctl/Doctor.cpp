@@ -106,7 +106,7 @@ void CheckDesktop(IDoctorProbes& probes, Findings& findings) {
     else
         findings.Optional("no read/write access to /dev/uinput, which typing macros needs on Wayland",
                           "load the module (sudo modprobe uinput) and add the udev rule KERNEL==\"uinput\", "
-                          "TAG+=\"uaccess\"");
+                          "TAG+=\"uaccess\" (installed: /usr/share/doc/kelm/examples/71-kelm-uinput.rules)");
 
     const bool bus = probes.SessionBus();
     if (bus)
@@ -156,7 +156,8 @@ std::vector<Finding> Diagnose(IDoctorProbes& probes, const StoreLocation& where)
     if (probes.MonitorRunning())
         findings.Ok("KelmWatch is running");
     else
-        findings.Optional("KelmWatch is not running", "start it from the application menu, or run KelmWatch &");
+        findings.Optional("KelmWatch is not running",
+                          "start it from the application menu, or run kelmwatch & (KelmWatch & in a build)");
     return findings.Take();
 }
 
