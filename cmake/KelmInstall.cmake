@@ -67,11 +67,19 @@ endforeach()
 
 # The desktop: menu entries, the monitor with the session, the keyboard for
 # the person at the seat.
-install(FILES data/applications/kelmsetup.desktop data/applications/kelmflash.desktop DESTINATION share/applications)
+# KelmWatch is in the menu too, so that one quit from its tray menu can be
+# started again without a new login: the autostart entry without the keys
+# that only autostart reads.
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/data/autostart/kelmwatch.desktop)
+file(READ data/autostart/kelmwatch.desktop KELM_WATCH_ENTRY)
+string(REGEX REPLACE "(AutostartCondition|X-GNOME-Autostart-[a-z]+)=[^\n]*\n" "" KELM_WATCH_ENTRY "${KELM_WATCH_ENTRY}")
+file(WRITE ${KELM_STAGE}/kelmwatch.desktop "${KELM_WATCH_ENTRY}")
+install(FILES data/applications/kelmsetup.desktop data/applications/kelmflash.desktop ${KELM_STAGE}/kelmwatch.desktop
+        DESTINATION share/applications)
 install(FILES data/systemd/kelmwatch.service DESTINATION lib/systemd/user)
 install(FILES data/udev/70-kelm-keyboard.rules DESTINATION lib/udev/rules.d)
 install(FILES data/udev/71-kelm-uinput.rules DESTINATION share/doc/kelm/examples)
-install(DIRECTORY ${CMAKE_BINARY_DIR}/icons/ DESTINATION share/icons)
+install(DIRECTORY ${CMAKE_BINARY_DIR}/icons/ DESTINATION share/icons PATTERN "*.stamp" EXCLUDE)
 # The autostart entry belongs in /etc/xdg/autostart for the system's prefix,
 # where the desktop looks; any other prefix keeps it below itself.
 install(CODE "
