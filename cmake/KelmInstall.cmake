@@ -79,7 +79,7 @@ install(FILES data/applications/kelmsetup.desktop data/applications/kelmflash.de
 install(FILES data/systemd/kelmwatch.service DESTINATION lib/systemd/user)
 install(FILES data/udev/70-kelm-keyboard.rules DESTINATION lib/udev/rules.d)
 install(FILES data/udev/71-kelm-uinput.rules DESTINATION share/doc/kelm/examples)
-install(DIRECTORY ${CMAKE_BINARY_DIR}/icons/ DESTINATION share/icons PATTERN "*.stamp" EXCLUDE)
+install(DIRECTORY ${CMAKE_BINARY_DIR}/icons/ DESTINATION share/icons)
 # The autostart entry belongs in /etc/xdg/autostart for the system's prefix,
 # where the desktop looks; any other prefix keeps it below itself.
 install(CODE "

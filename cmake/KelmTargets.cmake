@@ -23,3 +23,17 @@ function(kelm_test name)
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
                        PROPERTIES ENVIRONMENT "KELM_PROGRAM_FOLDER=${CMAKE_BINARY_DIR}/bin" SKIP_RETURN_CODE 77)
 endfunction()
+
+# kelm_draw_pictures(NAME PROGRAM FOLDER COMMENT): runs the drawing program
+# PROGRAM on FOLDER at build time, without a display, again whenever the
+# program changes; NAME is the target that stands for its pictures.
+function(kelm_draw_pictures name program folder comment)
+  set(stamp ${CMAKE_CURRENT_BINARY_DIR}/${name}.stamp)
+  add_custom_command(
+    OUTPUT ${stamp}
+    COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen $<TARGET_FILE:${program}> ${folder}
+    COMMAND ${CMAKE_COMMAND} -E touch ${stamp}
+    DEPENDS ${program}
+    COMMENT "${comment}")
+  add_custom_target(${name} ALL DEPENDS ${stamp})
+endfunction()

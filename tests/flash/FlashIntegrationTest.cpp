@@ -22,6 +22,7 @@
 #include "platform/NamedMutex.h"
 #include "platform/WindowClient.h"
 #include "suite/SuiteIds.h"
+#include "tests/flash/FlashHome.h"
 #include "tests/monitor/Eventually.h"
 #include "tests/support/Programs.h"
 #include "tests/support/TempFolder.h"
@@ -31,23 +32,13 @@ namespace {
 
 constexpr int kFlashTimeoutMs = 60000;
 
-class FlashIntegration : public ::testing::Test {
+class FlashIntegration : public ::testing::Test, protected FlashHome {
 protected:
     void SetUp() override {
         ASSERT_TRUE(std::filesystem::exists(ProgramPath("FlashPack/KelmFlash")));
-        ::mkdir(runtime.c_str(), 0700);
-        std::filesystem::create_directories(home + "/FlashPack");
-        std::filesystem::create_symlink(ProgramFolder() + "/libdevbridge.so", home + "/libdevbridge.so");
-        // A stand-in that notes its start; a test that needs the real
-        // monitor links it instead.
-        WriteFile(home + "/KelmWatch", "#!/bin/sh\necho started >> \"" + home + "/KelmWatch.started\"\n");
-        ::chmod((home + "/KelmWatch").c_str(), 0700);
-        WritePackage("Name=fw.bin\r\nVersion=120\r\n");
-        ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+        PrepareHome();
         ::setenv("XDG_DATA_HOME", (folder / "data").c_str(), 1);
         ::setenv("XDG_CONFIG_HOME", (folder / "config").c_str(), 1);
-        ::setenv("KELM_HOME", home.c_str(), 1);
-        ::setenv("KELM_DEVICE", ("emu:" + socket).c_str(), 1);
         ::unsetenv("DISPLAY");
         ::unsetenv("WAYLAND_DISPLAY");
     }
@@ -58,26 +49,8 @@ protected:
         if (FindWindow(kMonitorTitle)) PostMessage(kMonitorTitle, WM_CLOSE, 0, 0);
         EXPECT_TRUE(
             Eventually([] { return !FindWindow(kMonitorTitle) && !NamedMutex::Open(kInstanceMutexName); }, 10000));
-        if (emuPid > 0) {
-            ::kill(emuPid, SIGTERM);
-            WaitExit(emuPid, 5000);
-        }
-        for (const char* name : {"XDG_RUNTIME_DIR", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "KELM_HOME", "KELM_DEVICE"})
-            ::unsetenv(name);
-    }
-
-    void WritePackage(const std::string& firmwareKeys) {
-        WriteFile(home + "/FlashPack/config.ini", "[Firmware]\r\n" + firmwareKeys);
-    }
-    void WriteImage(std::size_t size, std::optional<std::uint8_t> version) {
-        const std::vector<std::uint8_t> image = MakeTestImage(size, version);
-        WriteFile(home + "/FlashPack/fw.bin", std::string(image.begin(), image.end()));
-    }
-
-    void StartEmu() {
-        emuPid = Spawn({ProgramPath("KelmEmu"), "--socket", socket}, folder / "emu.out");
-        ASSERT_GT(emuPid, 0);
-        ASSERT_TRUE(WaitForSocket(socket));
+        LeaveHome();
+        for (const char* name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME"}) ::unsetenv(name);
     }
 
     ProgramResult Flash(const std::vector<std::string>& args = {"--no-gui"}) {
@@ -92,13 +65,6 @@ protected:
         return result;
     }
 
-    std::string Ctl(const std::vector<std::string>& words) {
-        std::vector<std::string> argv = {ProgramPath("KelmEmu"), "ctl", "--socket", socket};
-        argv.insert(argv.end(), words.begin(), words.end());
-        const pid_t pid = Spawn(argv, folder / "ctl.out");
-        EXPECT_EQ(WaitExit(pid, 5000), 0) << ReadFile(folder / "ctl.out");
-        return ReadFile(folder / "ctl.out");
-    }
     nlohmann::json Dump() { return nlohmann::json::parse(Ctl({"dump"})); }
     // The update commands the keyboard received, by command byte, in order.
     std::vector<std::string> UpdateCommands() {
@@ -108,13 +74,6 @@ protected:
             if (line.rfind("set 1B 1026 ", 0) == 0) commands.push_back(line.substr(line.rfind(' ') + 3, 2));
         return commands;
     }
-    bool MonitorStarted() { return Exists(home + "/KelmWatch.started"); }
-
-    TempFolder folder;
-    const std::string runtime = folder / "run";
-    const std::string home = folder / "program";
-    const std::string socket = folder / "emu.sock";
-    pid_t emuPid = -1;
 };
 
 TEST_F(FlashIntegration, AGeneratedImageUpdatesTheKeyboardInThePrescribedOrderAndKelmWatchIsStartedAgain) {

@@ -33,6 +33,7 @@
 #include "skin/Layout.h"
 #include "skin/PictureButton.h"
 #include "suite/SuiteIds.h"
+#include "tests/flash/FlashHome.h"
 #include "tests/monitor/Eventually.h"
 #include "tests/support/Programs.h"
 #include "tests/support/TempFolder.h"
@@ -98,23 +99,13 @@ private:
     QTimer timer_;
 };
 
-class FlashWindow : public ::testing::Test {
+class FlashWindow : public ::testing::Test, protected FlashHome {
 protected:
     void SetUp() override {
         ASSERT_TRUE(std::filesystem::exists(ProgramPath("FlashPack/Skin/FlashWindow.png")));
-        ::mkdir(runtime.c_str(), 0700);
-        std::filesystem::create_directories(home + "/FlashPack");
-        std::filesystem::create_symlink(ProgramFolder() + "/libdevbridge.so", home + "/libdevbridge.so");
+        PrepareHome();
         std::filesystem::create_symlink(ProgramFolder() + "/FlashPack/Skin", home + "/FlashPack/Skin");
-        WriteFile(home + "/KelmWatch", "#!/bin/sh\necho started >> \"" + home + "/KelmWatch.started\"\n");
-        ::chmod((home + "/KelmWatch").c_str(), 0700);
-        WriteFile(home + "/FlashPack/config.ini", "[Firmware]\r\nName=fw.bin\r\nVersion=120\r\n");
-        ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
-        ::setenv("KELM_HOME", home.c_str(), 1);
-        ::setenv("KELM_DEVICE", ("emu:" + socket).c_str(), 1);
-        emuPid = Spawn({ProgramPath("KelmEmu"), "--socket", socket}, folder / "emu.out");
-        ASSERT_GT(emuPid, 0);
-        ASSERT_TRUE(WaitForSocket(socket));
+        ASSERT_NO_FATAL_FAILURE(StartEmu());
         loop = std::make_unique<QtMessageLoop>();
         monitor = std::make_unique<FakeMonitor>(*loop);
         ASSERT_TRUE(monitor->Running());
@@ -123,16 +114,7 @@ protected:
     void TearDown() override {
         monitor.reset();
         loop.reset();
-        if (emuPid > 0) {
-            ::kill(emuPid, SIGTERM);
-            WaitExit(emuPid, 5000);
-        }
-        for (const char* name : {"XDG_RUNTIME_DIR", "KELM_HOME", "KELM_DEVICE"}) ::unsetenv(name);
-    }
-
-    void WriteImage(std::size_t size, std::uint8_t version) {
-        const std::vector<std::uint8_t> image = MakeTestImage(size, version);
-        WriteFile(home + "/FlashPack/fw.bin", std::string(image.begin(), image.end()));
+        LeaveHome();
     }
 
     int Run(const std::string& argument) {
@@ -140,22 +122,8 @@ protected:
         return RunFlashWindows(argument, FlashFolders::FromEnvironment(), launcher);
     }
 
-    std::string Ctl(const std::vector<std::string>& words) {
-        std::vector<std::string> argv = {ProgramPath("KelmEmu"), "ctl", "--socket", socket};
-        argv.insert(argv.end(), words.begin(), words.end());
-        const pid_t pid = Spawn(argv, folder / "ctl.out");
-        EXPECT_EQ(WaitExit(pid, 5000), 0);
-        return ReadFile(folder / "ctl.out");
-    }
     int FirmwareVersion() { return nlohmann::json::parse(Ctl({"dump"}))["FWVersion"].get<int>(); }
     bool UpdateCommandsSent() { return Ctl({"log"}).find("set 1B") != std::string::npos; }
-    bool MonitorStarted() { return Exists(home + "/KelmWatch.started"); }
-
-    TempFolder folder;
-    const std::string runtime = folder / "run";
-    const std::string home = folder / "program";
-    const std::string socket = folder / "emu.sock";
-    pid_t emuPid = -1;
     std::unique_ptr<QtMessageLoop> loop;
     std::unique_ptr<FakeMonitor> monitor;
 };

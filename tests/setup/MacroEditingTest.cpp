@@ -11,27 +11,10 @@
 #include "setup/MacroManager.h"
 #include "setup/MacroMenus.h"
 #include "setup/MacroTimelineEdit.h"
+#include "tests/setup/MenuOutline.h"
 
 namespace kelm::test {
 namespace {
-
-// "text=command" entries, "*" after a checked one, "-" a separator,
-// submenus as "text>(...)" with their width.
-std::string Outline(const MenuSpec& menu) {
-    std::string text;
-    for (const MenuSpec& item : menu.items) {
-        if (!text.empty()) text += '|';
-        if (item.kind == MenuSpec::Kind::Separator) {
-            text += '-';
-            continue;
-        }
-        text += item.text;
-        if (item.kind == MenuSpec::Kind::Command) text += '=' + std::to_string(item.command);
-        if (item.kind == MenuSpec::Kind::Submenu) text += ">" + std::to_string(item.width) + "(" + Outline(item) + ")";
-        if (item.checked) text += '*';
-    }
-    return text;
-}
 
 MacroKeyInfo KeyWithMacro(const char* set, const char* macro) {
     MacroKeyInfo entry{};
@@ -67,7 +50,7 @@ TEST(MacroMenus, TheSetMenuListsTheSetsChecksTheKeysSetAndSetsThePresetsApart) {
         MacroLibrary library;
         for (const std::string& name : c.sets) library.Sets.push_back({name, {}});
         const MenuSpec menu = MacroSetMenu(library, c.entry);
-        EXPECT_EQ(Outline(menu), c.outline);
+        EXPECT_EQ(Outline(menu, Submenus::Nested), c.outline);
         EXPECT_EQ(menu.width, 176);
     }
 }
@@ -75,7 +58,7 @@ TEST(MacroMenus, TheSetMenuListsTheSetsChecksTheKeysSetAndSetsThePresetsApart) {
 TEST(MacroMenus, TheEventListMenuMapsEachMouseButtonToItsThreeCommands) {
     const MenuSpec menu = EventListMenu();
     EXPECT_EQ(menu.width, 140);
-    EXPECT_EQ(Outline(menu),
+    EXPECT_EQ(Outline(menu, Submenus::Nested),
               "Start Record before=1001|Start Record after=1002|Insert Delay=1003|Insert Mouse Event>100("
               "Left Button>40(Down=1020|Up=1021|Click=1022)|Right Button>40(Down=1023|Up=1024|Click=1025)|"
               "Wheel>40(Down=1026|Up=1027|Click=1028))|Edit Delay=1004|Delete=1005");

@@ -9,27 +9,10 @@
 #include "settings/Defaults.h"
 #include "settings/Text.h"
 #include "setup/SlotMenus.h"
+#include "tests/setup/MenuOutline.h"
 
 namespace kelm::test {
 namespace {
-
-// One line per menu level: "text=command" entries, ">" after a submenu,
-// "*" after a checked entry, "-" for a separator.
-std::string Outline(const MenuSpec& menu) {
-    std::string text;
-    for (const MenuSpec& item : menu.items) {
-        if (!text.empty()) text += '|';
-        if (item.kind == MenuSpec::Kind::Separator) {
-            text += '-';
-            continue;
-        }
-        text += item.text;
-        if (item.kind == MenuSpec::Kind::Submenu) text += '>';
-        if (item.kind == MenuSpec::Kind::Command) text += '=' + std::to_string(item.command);
-        if (item.checked) text += '*';
-    }
-    return text;
-}
 
 const MenuSpec& Find(const MenuSpec& menu, const std::string& text) {
     for (const MenuSpec& item : menu.items)

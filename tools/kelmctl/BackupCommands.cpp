@@ -99,11 +99,10 @@ int RunKeyboardBackup(const CommandArgs& args, CommandIo& io) {
 
 int RunKeyboardRestore(const CommandArgs& args, CommandIo& io) {
     const std::string& path = args.positional[0];
-    const std::optional<std::string> text = ReadInput(io, path);
-    if (!text) return kExitFailure;
+    int failureStatus = kExitOk;
+    const std::optional<Json> json = ReadJsonInput(io, path, failureStatus);
+    if (!json) return failureStatus;
     const std::string inName = InputName(path);
-    const std::optional<Json> json = ParseJsonInput(io, *text, inName);
-    if (!json) return kExitUsage;
     KeyboardContents backup;
     if (const auto error = BackupFromJson(*json, backup))
         return ReportError(io, kExitUsage, inName + ": " + error->Describe() + "; nothing was written");

@@ -39,11 +39,15 @@ std::optional<std::string> ReadInput(CommandIo& io, const std::string& path) {
 
 std::string InputName(const std::string& path) { return path == "-" ? "standard input" : path; }
 
-std::optional<json::Json> ParseJsonInput(CommandIo& io, const std::string& text, const std::string& inName) {
+std::optional<json::Json> ReadJsonInput(CommandIo& io, const std::string& path, int& failureStatus) {
+    const std::optional<std::string> text = ReadInput(io, path);
+    failureStatus = kExitFailure;
+    if (!text) return std::nullopt;
     try {
-        return json::Json::parse(text);
+        return json::Json::parse(*text);
     } catch (const json::Json::parse_error& error) {
-        ReportError(io, kExitUsage, inName + ": invalid JSON: " + ParseErrorText(error.what()));
+        failureStatus =
+            ReportError(io, kExitUsage, InputName(path) + ": invalid JSON: " + ParseErrorText(error.what()));
         return std::nullopt;
     }
 }

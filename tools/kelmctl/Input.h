@@ -17,8 +17,9 @@ std::optional<std::string> ReadInput(CommandIo& io, const std::string& path);
 // "standard input" for "-", else path: how messages name the input.
 std::string InputName(const std::string& path);
 
-// text as JSON; on a syntax error "NAME: invalid JSON: ..." is reported
-// (exit status 2) and nothing is returned.
-std::optional<json::Json> ParseJsonInput(CommandIo& io, const std::string& text, const std::string& inName);
+// The input named by path as JSON. On failure the error is reported,
+// nothing is returned and failureStatus holds the exit status: 1 when the
+// input cannot be read, 2 when it is no JSON ("NAME: invalid JSON: ...").
+std::optional<json::Json> ReadJsonInput(CommandIo& io, const std::string& path, int& failureStatus);
 
 }  // namespace kelm::ctl

@@ -53,11 +53,10 @@ int RunProfileShow(const CommandArgs& args, CommandIo& io) {
 int RunProfileWrite(const CommandArgs& args, CommandIo& io) {
     const std::string& inPath = args.positional[0];
     const std::string& outPath = args.positional[1];
-    const std::optional<std::string> text = ReadInput(io, inPath);
-    if (!text) return kExitFailure;
+    int failureStatus = kExitOk;
+    const std::optional<Json> json = ReadJsonInput(io, inPath, failureStatus);
+    if (!json) return failureStatus;
     const std::string inName = InputName(inPath);
-    const std::optional<Json> json = ParseJsonInput(io, *text, inName);
-    if (!json) return kExitUsage;
     const auto profile = std::make_unique<ProfileRecord>();
     if (const auto error = ProfileFromJson(*json, *profile))
         return ReportError(io, kExitUsage, inName + ": " + error->Describe());
