@@ -46,40 +46,10 @@ std::unique_ptr<PrivateBus> PrivateBus::Start(const std::string& folder) {
 std::unique_ptr<FakeLogind> FakeLogind::Start(const std::string& busAddress, Options options) {
     std::unique_ptr<FakeLogind> fake(new FakeLogind);
     fake->options_ = options;
-    if (sd_bus_new(&fake->bus_) < 0 || sd_bus_set_address(fake->bus_, busAddress.c_str()) < 0 ||
-        sd_bus_set_bus_client(fake->bus_, 1) < 0 || sd_bus_start(fake->bus_) < 0)
+    if (!fake->service_.Start(busAddress, "/org/freedesktop/login1", true, "org.freedesktop.login1",
+                              [raw = fake.get()](sd_bus_message* message) { return raw->Answer(message); }))
         return nullptr;
-    if (sd_bus_add_fallback(fake->bus_, &fake->slot_, "/org/freedesktop/login1", &FakeLogind::Handle, fake.get()) < 0 ||
-        sd_bus_request_name(fake->bus_, "org.freedesktop.login1", 0) < 0)
-        return nullptr;
-    fake->thread_ = std::thread([raw = fake.get()] { raw->Serve(); });
     return fake;
-}
-
-FakeLogind::~FakeLogind() {
-    stop_ = true;
-    if (thread_.joinable()) thread_.join();
-    sd_bus_slot_unref(slot_);
-    sd_bus_flush_close_unref(bus_);
-}
-
-void FakeLogind::Serve() {
-    const int fd = sd_bus_get_fd(bus_);
-    while (!stop_) {
-        {
-            std::lock_guard lock(mutex_);
-            while (sd_bus_process(bus_, nullptr) > 0) {
-            }
-            // A lock's descriptor goes out with its reply now, not later.
-            sd_bus_flush(bus_);
-        }
-        pollfd p{fd, POLLIN, 0};
-        ::poll(&p, 1, 20);
-    }
-}
-
-int FakeLogind::Handle(sd_bus_message* message, void* self, sd_bus_error*) {
-    return static_cast<FakeLogind*>(self)->Answer(message);
 }
 
 // Runs on the serving thread with mutex_ held.
@@ -141,9 +111,9 @@ int FakeLogind::LocksHeld() {
 
 void FakeLogind::PrepareForSleep(bool sleeping) {
     std::lock_guard lock(mutex_);
-    sd_bus_emit_signal(bus_, "/org/freedesktop/login1", "org.freedesktop.login1.Manager", "PrepareForSleep", "b",
-                       sleeping ? 1 : 0);
-    sd_bus_flush(bus_);
+    sd_bus_emit_signal(service_.Bus(), "/org/freedesktop/login1", "org.freedesktop.login1.Manager", "PrepareForSleep",
+                       "b", sleeping ? 1 : 0);
+    sd_bus_flush(service_.Bus());
 }
 
 void FakeLogind::SetActive(bool active, Signal signal) {
@@ -159,7 +129,7 @@ void FakeLogind::SignalOtherSession(bool value) {
 
 void FakeLogind::Emit(const char* path, bool active, Signal signal) {
     sd_bus_message* m = nullptr;
-    sd_bus_message_new_signal(bus_, &m, path, "org.freedesktop.DBus.Properties", "PropertiesChanged");
+    sd_bus_message_new_signal(service_.Bus(), &m, path, "org.freedesktop.DBus.Properties", "PropertiesChanged");
     sd_bus_message_append(m, "s", kSessionInterface);
     switch (signal) {
         case Signal::WithValue:
@@ -175,9 +145,9 @@ void FakeLogind::Emit(const char* path, bool active, Signal signal) {
             sd_bus_message_append(m, "as", 0);
             break;
     }
-    sd_bus_send(bus_, m, nullptr);
+    sd_bus_send(service_.Bus(), m, nullptr);
     sd_bus_message_unref(m);
-    sd_bus_flush(bus_);
+    sd_bus_flush(service_.Bus());
 }
 
 }  // namespace kelm::test

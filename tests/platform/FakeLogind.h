@@ -8,14 +8,13 @@
 
 #include <systemd/sd-bus.h>
 
-#include <atomic>
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/UniqueFd.h"
+#include "tests/platform/BusService.h"
 #include "tests/platform/TestServer.h"
 
 namespace kelm::test {
@@ -45,7 +44,7 @@ public:
 
     // nullptr when it cannot take the name on the bus.
     static std::unique_ptr<FakeLogind> Start(const std::string& busAddress, Options options);
-    ~FakeLogind();
+    ~FakeLogind() = default;
     FakeLogind(const FakeLogind&) = delete;
     FakeLogind& operator=(const FakeLogind&) = delete;
 
@@ -64,20 +63,15 @@ public:
 
 private:
     FakeLogind() = default;
-    static int Handle(sd_bus_message* message, void* self, sd_bus_error* error);
     int Answer(sd_bus_message* message);
     int Inhibit(sd_bus_message* message);
     void Emit(const char* path, bool active, Signal signal);
-    void Serve();
 
     std::mutex mutex_;  // sd-bus is not thread-safe: the bus and the state
-    sd_bus* bus_ = nullptr;
-    sd_bus_slot* slot_ = nullptr;
     Options options_;
     std::vector<std::string> inhibitCalls_;
     std::vector<UniqueFd> lockEnds_;  // the read ends of the locks' pipes
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
+    BusService service_{mutex_};
 };
 
 }  // namespace kelm::test

@@ -1,7 +1,5 @@
 #include "tests/platform/FakeNotificationServer.h"
 
-#include <poll.h>
-
 #include <chrono>
 #include <cstring>
 
@@ -37,22 +35,10 @@ bool ReadHint(sd_bus_message* m, std::string& value) {
 std::unique_ptr<FakeNotificationServer> FakeNotificationServer::Start(const std::string& busAddress, Options options) {
     std::unique_ptr<FakeNotificationServer> fake(new FakeNotificationServer);
     fake->options_ = options;
-    if (sd_bus_new(&fake->bus_) < 0 || sd_bus_set_address(fake->bus_, busAddress.c_str()) < 0 ||
-        sd_bus_set_bus_client(fake->bus_, 1) < 0 || sd_bus_start(fake->bus_) < 0)
+    if (!fake->service_.Start(busAddress, "/org/freedesktop/Notifications", false, kInterface,
+                              [raw = fake.get()](sd_bus_message* message) { return raw->Answer(message); }))
         return nullptr;
-    if (sd_bus_add_object(fake->bus_, &fake->slot_, "/org/freedesktop/Notifications", &FakeNotificationServer::Handle,
-                          fake.get()) < 0 ||
-        sd_bus_request_name(fake->bus_, kInterface, 0) < 0)
-        return nullptr;
-    fake->thread_ = std::thread([raw = fake.get()] { raw->Serve(); });
     return fake;
-}
-
-FakeNotificationServer::~FakeNotificationServer() {
-    stop_ = true;
-    if (thread_.joinable()) thread_.join();
-    sd_bus_slot_unref(slot_);
-    sd_bus_flush_close_unref(bus_);
 }
 
 std::vector<FakeNotificationServer::Received> FakeNotificationServer::Notifications() {
@@ -70,23 +56,6 @@ std::vector<FakeNotificationServer::Received> FakeNotificationServer::Notificati
 std::vector<std::uint32_t> FakeNotificationServer::Closed() {
     std::lock_guard lock(mutex_);
     return closed_;
-}
-
-void FakeNotificationServer::Serve() {
-    const int fd = sd_bus_get_fd(bus_);
-    while (!stop_) {
-        {
-            std::lock_guard lock(mutex_);
-            while (sd_bus_process(bus_, nullptr) > 0) {
-            }
-        }
-        pollfd p{fd, POLLIN, 0};
-        ::poll(&p, 1, 10);
-    }
-}
-
-int FakeNotificationServer::Handle(sd_bus_message* message, void* self, sd_bus_error*) {
-    return static_cast<FakeNotificationServer*>(self)->Answer(message);
 }
 
 // On the serving thread with mutex_ held.

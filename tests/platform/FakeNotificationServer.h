@@ -6,15 +6,15 @@
 
 #include <systemd/sd-bus.h>
 
-#include <atomic>
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <set>
 #include <string>
-#include <thread>
 #include <vector>
+
+#include "tests/platform/BusService.h"
 
 namespace kelm::test {
 
@@ -42,7 +42,7 @@ public:
 
     // nullptr when it cannot take the server's name on the bus.
     static std::unique_ptr<FakeNotificationServer> Start(const std::string& busAddress, Options options);
-    ~FakeNotificationServer();
+    ~FakeNotificationServer() = default;
     FakeNotificationServer(const FakeNotificationServer&) = delete;
     FakeNotificationServer& operator=(const FakeNotificationServer&) = delete;
 
@@ -54,21 +54,16 @@ public:
 
 private:
     FakeNotificationServer() = default;
-    static int Handle(sd_bus_message* message, void* self, sd_bus_error* error);
     int Answer(sd_bus_message* message);
     int AnswerNotify(sd_bus_message* message);
-    void Serve();
 
     std::mutex mutex_;  // sd-bus is not thread-safe: the bus and the notes
-    sd_bus* bus_ = nullptr;
-    sd_bus_slot* slot_ = nullptr;
     Options options_;
     std::vector<Received> received_;
     std::vector<std::uint32_t> closed_;
     std::set<std::uint32_t> shown_;
     std::uint32_t nextId_ = kFirstId;
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
+    BusService service_{mutex_};
 };
 
 }  // namespace kelm::test

@@ -1,16 +1,15 @@
 // The MPRIS client against test players on a private session bus, and the
 // players' start from their desktop entries.
 #include <gtest/gtest.h>
-#include <poll.h>
 #include <systemd/sd-bus.h>
 
-#include <atomic>
 #include <chrono>
 #include <map>
 #include <mutex>
 #include <thread>
 
 #include "platform/MprisPlayers.h"
+#include "tests/platform/BusService.h"
 #include "tests/platform/FakeLogind.h"
 #include "tests/platform/XdgFolders.h"
 
@@ -28,20 +27,10 @@ public:
         std::unique_ptr<TestPlayer> player(new TestPlayer);
         player->desktopEntry_ = desktopEntry;
         const std::string name = "org.mpris.MediaPlayer2." + suffix;
-        if (sd_bus_new(&player->bus_) < 0 || sd_bus_set_address(player->bus_, address.c_str()) < 0 ||
-            sd_bus_set_bus_client(player->bus_, 1) < 0 || sd_bus_start(player->bus_) < 0 ||
-            sd_bus_add_object(player->bus_, &player->slot_, "/org/mpris/MediaPlayer2", &TestPlayer::Handle,
-                              player.get()) < 0 ||
-            sd_bus_request_name(player->bus_, name.c_str(), 0) < 0)
+        if (!player->service_.Start(address, "/org/mpris/MediaPlayer2", false, name,
+                                    [raw = player.get()](sd_bus_message* message) { return raw->Answer(message); }))
             return nullptr;
-        player->thread_ = std::thread([raw = player.get()] { raw->Serve(); });
         return player;
-    }
-    ~TestPlayer() {
-        stop_ = true;
-        if (thread_.joinable()) thread_.join();
-        sd_bus_slot_unref(slot_);
-        sd_bus_flush_close_unref(bus_);
     }
 
     Calls Received() {
@@ -60,10 +49,6 @@ public:
 private:
     TestPlayer() = default;
 
-    static int Handle(sd_bus_message* message, void* self, sd_bus_error*) {
-        return static_cast<TestPlayer*>(self)->Answer(message);
-    }
-
     // On the serving thread with mutex_ held.
     int Answer(sd_bus_message* message) {
         if (sd_bus_message_is_method_call(message, nullptr, nullptr) <= 0) return 0;
@@ -80,26 +65,10 @@ private:
         return sd_bus_reply_method_return(message, "");
     }
 
-    void Serve() {
-        const int fd = sd_bus_get_fd(bus_);
-        while (!stop_) {
-            {
-                std::lock_guard lock(mutex_);
-                while (sd_bus_process(bus_, nullptr) > 0) {
-                }
-            }
-            pollfd p{fd, POLLIN, 0};
-            ::poll(&p, 1, 10);
-        }
-    }
-
     std::mutex mutex_;
-    sd_bus* bus_ = nullptr;
-    sd_bus_slot* slot_ = nullptr;
     std::string desktopEntry_;
     Calls calls_;
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
+    test::BusService service_{mutex_};
 };
 
 class RecordingLauncher final : public ProcessLauncher {
